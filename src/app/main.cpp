@@ -1,0 +1,38 @@
+#include "CommandLine.h"
+
+#include "Version.h"
+#include "log/Log.h"
+#include "support/UserFolders.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const murva::CommandLine options = murva::CommandLine::parse(arguments);
+    if (options.help) {
+        std::fputs(murva::CommandLine::helpText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("murva-recorder %s\n", murva::kVersion);
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Murva Recorder"));
+    QApplication::setApplicationVersion(QString::fromLatin1(murva::kVersion));
+    QApplication::setDesktopFileName(QStringLiteral("murva-recorder"));
+
+    // The log never creates its folder, and on a new system the state folder may be missing.
+    QDir().mkpath(murva::UserFolders::stateHome());
+    murva::Log::write(QStringLiteral("launched"));
+    murva::Log::flush();
+    return 0;
+}
