@@ -2,18 +2,49 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
 
 namespace murva::test {
 namespace {
-QTemporaryDir *home = nullptr;
+QTemporaryDir *privateFolder = nullptr;
+
+// A test that needs the private desktop gets its display and sound server from the
+// fixture's "env" file (lines of the form `export NAME=value`).
+void joinDesktopSession()
+{
+    const QString session = qEnvironmentVariable("MURVA_TEST_SESSION");
+    if (session.isEmpty()) {
+        return;
+    }
+    QFile env(session + "/env");
+    if (!env.open(QIODevice::ReadOnly)) {
+        qWarning("desktop session %s is not running", qPrintable(session));
+        return;
+    }
+    for (QByteArray line : env.readAll().split('\n')) {
+        line = line.trimmed();
+        if (line.startsWith("export ")) {
+            line.remove(0, 7);
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0) {
+            qputenv(line.left(equals).constData(), line.mid(equals + 1));
+        }
+    }
 }
+} // namespace
 
 QString privateHome()
 {
-    return home->path();
+    return privateFolder->path();
+}
+
+bool hasDesktopSession()
+{
+    return !qEnvironmentVariable("MURVA_TEST_SESSION").isEmpty();
 }
 
 } // namespace murva::test
@@ -23,13 +54,18 @@ int main(int argc, char **argv)
     // Before anything reads the environment: every user folder points into a fresh
     // temporary folder.
     QTemporaryDir home;
-    murva::test::home = &home;
+    murva::test::privateFolder = &home;
     for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"}) {
         const QString path = home.path() + "/" + QString::fromLatin1(name).toLower();
         QDir().mkpath(path);
         qputenv(name, path.toLocal8Bit());
     }
     qputenv("HOME", home.path().toLocal8Bit());
+    // Without the fixture no test may reach the user's own display or sound server.
+    qunsetenv("DISPLAY");
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("PULSE_SERVER", "unix:/nonexistent/murva-test-no-sound-server");
+    murva::test::joinDesktopSession();
 
     QCoreApplication app(argc, argv);
     testing::InitGoogleMock(&argc, argv);

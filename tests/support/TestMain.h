@@ -7,4 +7,7 @@ namespace murva::test {
 // The private folder that HOME and the XDG folders point into for this test process.
 QString privateHome();
 
+// Whether this test runs inside the private display and sound server of the fixture.
+bool hasDesktopSession();
+
 } // namespace murva::test
