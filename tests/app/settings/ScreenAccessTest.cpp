@@ -1,0 +1,94 @@
+#include "log/Log.h"
+#include "screen/ScreenAccess.h"
+#include "settings/Settings.h"
+
+#include <QFile>
+#include <QCoroTask>
+
+#include <gtest/gtest.h>
+
+using namespace murva;
+
+namespace {
+
+class FakeScreenContent : public ScreenContentSource {
+public:
+    std::optional<ShareableContent> answer;
+    int asked = 0;
+
+    QCoro::Task<std::optional<ShareableContent>> content(bool) override
+    {
+        ++asked;
+        co_return answer;
+    }
+};
+
+int countInLog(const QString &text)
+{
+    Log::flush();
+    QFile file(Log::filePath());
+    file.open(QIODevice::ReadOnly);
+    return int(file.readAll().count(text.toUtf8()));
+}
+
+class ScreenAccessTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ScreenAccess::unblock();
+        ScreenAccess::setSource(source);
+        ScreenAccess::setOnBlocked([this] { ++blockedCalls; });
+    }
+    void TearDown() override
+    {
+        ScreenAccess::setSource(nullptr);
+        ScreenAccess::setOnBlocked({});
+        ScreenAccess::unblock();
+    }
+
+    std::shared_ptr<FakeScreenContent> source = std::make_shared<FakeScreenContent>();
+    int blockedCalls = 0;
+};
+
+} // namespace
+
+TEST_F(ScreenAccessTest, HandsOutTheSourcesContent)
+{
+    ShareableContent content;
+    content.displays.push_back({7, QRectF(0, 0, 1920, 1080), true});
+    source->answer = content;
+    const auto got = QCoro::waitFor(ScreenAccess::content(true));
+    ASSERT_TRUE(got);
+    EXPECT_EQ(got->displays, content.displays);
+    EXPECT_FALSE(ScreenAccess::blocked());
+}
+
+TEST_F(ScreenAccessTest, AFailureBlocksOnceAndForgetsTheCheckOfThisVersion)
+{
+    Settings().setScreenChecked(true);
+    const int linesBefore = countInLog("screen: ");
+
+    EXPECT_FALSE(QCoro::waitFor(ScreenAccess::content(false)));
+    EXPECT_TRUE(ScreenAccess::blocked());
+    EXPECT_FALSE(Settings().screenChecked());
+    EXPECT_EQ(blockedCalls, 1);
+
+    // While blocked nothing asks the source, and a repeated refusal logs nothing more.
+    source->answer = ShareableContent{};
+    EXPECT_FALSE(QCoro::waitFor(ScreenAccess::content(true)));
+    ScreenAccess::block();
+    EXPECT_EQ(source->asked, 1);
+    EXPECT_EQ(blockedCalls, 1);
+    EXPECT_EQ(countInLog("screen: "), linesBefore + 1);
+
+    ScreenAccess::unblock();
+    EXPECT_TRUE(QCoro::waitFor(ScreenAccess::content(true)));
+    EXPECT_EQ(source->asked, 2);
+}
+
+TEST_F(ScreenAccessTest, WithoutASourceThereIsNoContentAndNoBlock)
+{
+    ScreenAccess::setSource(nullptr);
+    EXPECT_FALSE(QCoro::waitFor(ScreenAccess::content(true)));
+    EXPECT_FALSE(ScreenAccess::blocked());
+}
