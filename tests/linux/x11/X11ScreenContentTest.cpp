@@ -1,0 +1,320 @@
+#include "TestDisplays.h"
+#include "TestWindowProcess.h"
+
+#include "support/TestMain.h"
+#include "x11/X11ScreenContent.h"
+
+#include <QCoroTask>
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+using namespace murva;
+using murva::test::PrivateDisplay;
+using murva::test::ScopedDisplay;
+using murva::test::setStackingList;
+using murva::test::TestWindowProcess;
+
+namespace murva {
+void PrintTo(const RunningApplication &application, std::ostream *out)
+{
+    *out << '"' << application.bundleIdentifier.toStdString() << "\" \"" << application.applicationName.toStdString()
+         << "\" pid " << application.processID;
+}
+} // namespace murva
+
+namespace {
+
+const ShareableWindow *findWindow(const ShareableContent &content, std::uint32_t windowID)
+{
+    for (const ShareableWindow &window : content.windows) {
+        if (window.windowID == windowID) {
+            return &window;
+        }
+    }
+    return nullptr;
+}
+
+std::ptrdiff_t positionOf(const ShareableContent &content, std::uint32_t windowID)
+{
+    const ShareableWindow *window = findWindow(content, windowID);
+    return window ? window - content.windows.data() : -1;
+}
+
+bool lists(const std::vector<RunningApplication> &applications, const RunningApplication &wanted)
+{
+    return std::find(applications.begin(), applications.end(), wanted) != applications.end();
+}
+
+class X11ScreenContentTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!murva::test::hasDesktopSession()) {
+            GTEST_SKIP() << "needs the private desktop";
+        }
+    }
+
+    // Windows of other tests may share the display, so every check looks for its own.
+    X11ScreenContent source;
+};
+
+} // namespace
+
+TEST_F(X11ScreenContentTest, DescribesEachWindowAndItsOwnerFrontMostFirst)
+{
+    const QString title = QString::fromUtf8("R\u00e9union \u00b7 \u4f1a\u8b70 \u2713");
+    TestWindowProcess zoom({"--title", title, "--class", "zoom,zoom", "--geometry", "800x600+100+50", "--animate"});
+    TestWindowProcess firefox({"--title", "Mozilla Firefox", "--class", "Navigator,firefox", "--pid",
+                               QString::number(::getpid()), "--geometry", "1024x700+300+200"});
+    ASSERT_NE(zoom.windowId(), 0u);
+    ASSERT_NE(firefox.windowId(), 0u);
+
+    const std::optional<ShareableContent> content = QCoro::waitFor(source.content(true));
+    ASSERT_TRUE(content);
+    const ShareableWindow *zoomWindow = findWindow(*content, zoom.windowId());
+    const ShareableWindow *firefoxWindow = findWindow(*content, firefox.windowId());
+    ASSERT_TRUE(zoomWindow);
+    ASSERT_TRUE(firefoxWindow);
+
+    EXPECT_EQ(zoomWindow->title, title);
+    EXPECT_EQ(zoomWindow->frame, QRectF(100, 50, 800, 600));
+    EXPECT_TRUE(zoomWindow->isOnScreen);
+    EXPECT_EQ(zoomWindow->windowLayer, 0);
+    const RunningApplication zoomApp{"us.zoom.xos", "Zoom", zoom.pid()};
+    EXPECT_EQ(zoomWindow->owningApplication, zoomApp);
+
+    EXPECT_EQ(firefoxWindow->title, "Mozilla Firefox");
+    EXPECT_EQ(firefoxWindow->frame, QRectF(300, 200, 1024, 700));
+    const RunningApplication firefoxApp{"org.mozilla.firefox", "Firefox", ::getpid()};
+    EXPECT_EQ(firefoxWindow->owningApplication, firefoxApp);
+
+    // Mapped later, so stacked above.
+    EXPECT_LT(positionOf(*content, firefox.windowId()), positionOf(*content, zoom.windowId()));
+
+    EXPECT_TRUE(lists(content->applications, zoomApp));
+    EXPECT_TRUE(lists(content->applications, firefoxApp));
+    // This process comes first, so a search by process id finds itself and not the
+    // window that claims the same id.
+    ASSERT_FALSE(content->applications.empty());
+    EXPECT_EQ(content->applications.front().processID, ::getpid());
+    EXPECT_EQ(content->applications.front().bundleIdentifier, "");
+}
+
+TEST_F(X11ScreenContentTest, AsksTheServerForTheProcessOfAWindowWithoutPid)
+{
+    TestWindowProcess slack({"--title", "Slack | general", "--class", "slack,Slack", "--no-pid"});
+    ASSERT_NE(slack.windowId(), 0u);
+
+    const auto content = source.contentNow(true);
+    ASSERT_TRUE(content);
+    const ShareableWindow *window = findWindow(*content, slack.windowId());
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->owningApplication, (RunningApplication{"com.tinyspeck.slackmacgap", "Slack", slack.pid()}));
+}
+
+// As under a window manager that reparents but keeps no client list.
+TEST_F(X11ScreenContentTest, ListsTheClientInsideAFrameRatherThanTheFrame)
+{
+    TestWindowProcess framed({"--title", "framed", "--class", "zoom,zoom", "--framed", "--geometry", "640x400+60+40"});
+    ASSERT_NE(framed.windowId(), 0u);
+
+    const auto content = source.contentNow(true);
+    ASSERT_TRUE(content);
+    const ShareableWindow *window = findWindow(*content, framed.windowId());
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->title, "framed");
+    EXPECT_EQ(window->frame, QRectF(65, 60, 640, 400));
+    EXPECT_EQ(window->owningApplication->bundleIdentifier, "us.zoom.xos");
+    const auto sameOwner =
+        std::count_if(content->windows.begin(), content->windows.end(), [&](const ShareableWindow &each) {
+            return each.owningApplication && each.owningApplication->processID == framed.pid();
+        });
+    EXPECT_EQ(sameOwner, 1); // the frame itself is not listed beside it
+}
+
+TEST_F(X11ScreenContentTest, ReadsALatin1TitleFromAnOldClient)
+{
+    TestWindowProcess old({"--title", QString::fromUtf8("Caf\u00e9 cr\u00e8me"), "--legacy-title"});
+    ASSERT_NE(old.windowId(), 0u);
+
+    const auto content = source.contentNow(true);
+    ASSERT_TRUE(content);
+    const ShareableWindow *window = findWindow(*content, old.windowId());
+    ASSERT_TRUE(window);
+    EXPECT_EQ(window->title, QString::fromUtf8("Caf\u00e9 cr\u00e8me"));
+}
+
+TEST_F(X11ScreenContentTest, LeavesHiddenWindowsOutOfTheOnScreenList)
+{
+    TestWindowProcess minimised({"--title", "minimised", "--hidden"});
+    TestWindowProcess unmapped({"--title", "never shown", "--unmapped"});
+    TestWindowProcess shown({"--title", "shown"});
+    ASSERT_NE(minimised.windowId(), 0u);
+    ASSERT_NE(unmapped.windowId(), 0u);
+    ASSERT_NE(shown.windowId(), 0u);
+
+    const auto everything = source.contentNow(false);
+    ASSERT_TRUE(everything);
+    const ShareableWindow *hidden = findWindow(*everything, minimised.windowId());
+    ASSERT_TRUE(hidden);
+    EXPECT_FALSE(hidden->isOnScreen);
+    EXPECT_TRUE(findWindow(*everything, shown.windowId())->isOnScreen);
+    // Without a window manager only mapped windows count as top-level windows.
+    EXPECT_FALSE(findWindow(*everything, unmapped.windowId()));
+
+    const auto onScreen = source.contentNow(true);
+    ASSERT_TRUE(onScreen);
+    EXPECT_FALSE(findWindow(*onScreen, minimised.windowId()));
+    EXPECT_FALSE(findWindow(*onScreen, unmapped.windowId()));
+    EXPECT_TRUE(findWindow(*onScreen, shown.windowId()));
+    // The owner of a window that is not listed is still a running application.
+    EXPECT_TRUE(lists(onScreen->applications, *hidden->owningApplication));
+}
+
+TEST_F(X11ScreenContentTest, OnlyNormalWindowsAreInLayerZero)
+{
+    TestWindowProcess normal({"--title", "normal", "--type", "normal"});
+    TestWindowProcess untyped({"--title", "untyped"});
+    TestWindowProcess dialog({"--title", "dialog", "--type", "dialog"});
+    TestWindowProcess menu({"--title", "menu", "--override-redirect"});
+    TestWindowProcess desktop({"--title", "desktop", "--type", "desktop"});
+    for (const TestWindowProcess *window : {&normal, &untyped, &dialog, &menu, &desktop}) {
+        ASSERT_NE(window->windowId(), 0u);
+    }
+
+    const auto content = source.contentNow(true);
+    ASSERT_TRUE(content);
+    EXPECT_EQ(findWindow(*content, normal.windowId())->windowLayer, 0);
+    EXPECT_EQ(findWindow(*content, untyped.windowId())->windowLayer, 0);
+    EXPECT_NE(findWindow(*content, dialog.windowId())->windowLayer, 0);
+    EXPECT_NE(findWindow(*content, menu.windowId())->windowLayer, 0);
+    // The desktop background is never offered for recording.
+    EXPECT_FALSE(findWindow(*content, desktop.windowId()));
+}
+
+TEST_F(X11ScreenContentTest, ListsTheDisplayWithTheMainOne)
+{
+    const auto content = source.contentNow(true);
+    ASSERT_TRUE(content);
+    ASSERT_FALSE(content->displays.empty());
+    const auto mainCount = std::count_if(content->displays.begin(), content->displays.end(),
+                                         [](const ShareableDisplay &display) { return display.isMain; });
+    EXPECT_EQ(mainCount, 1);
+    const ShareableDisplay &first = content->displays.front();
+    EXPECT_NE(first.displayID, 0u);
+    EXPECT_EQ(first.frame, QRectF(0, 0, 1920, 1080));
+}
+
+TEST_F(X11ScreenContentTest, ListsManyWindowsInOnePoll)
+{
+    std::vector<std::unique_ptr<TestWindowProcess>> windows;
+    for (int at = 0; at < 20; ++at) {
+        windows.push_back(std::make_unique<TestWindowProcess>(
+            QStringList{"--title", QString("window %1").arg(at), "--geometry", QString("320x200+%1+%1").arg(at * 20)}));
+    }
+    QElapsedTimer timer;
+    timer.start();
+    constexpr int kPolls = 20;
+    std::optional<ShareableContent> content;
+    for (int poll = 0; poll < kPolls; ++poll) {
+        content = source.contentNow(true);
+    }
+    RecordProperty("microsecondsPerPoll", int(timer.nsecsElapsed() / 1000 / kPolls));
+    ASSERT_TRUE(content);
+    for (std::size_t at = 0; at < windows.size(); ++at) {
+        const ShareableWindow *window = findWindow(*content, windows[at]->windowId());
+        ASSERT_TRUE(window) << at;
+        EXPECT_EQ(window->title, QString("window %1").arg(at));
+        EXPECT_EQ(window->owningApplication->processID, windows[at]->pid());
+    }
+}
+
+TEST_F(X11ScreenContentTest, GivesNothingWithoutADisplayAndFollowsDisplayChanges)
+{
+    ASSERT_TRUE(source.contentNow(true)); // keeps a connection to the fixture's display
+    QElapsedTimer timer;
+    timer.start();
+    {
+        const ScopedDisplay none("");
+        EXPECT_FALSE(source.contentNow(true));
+        EXPECT_FALSE(QCoro::waitFor(source.content(false)));
+    }
+    {
+        const ScopedDisplay dead(":4999");
+        EXPECT_FALSE(source.contentNow(true));
+    }
+    {
+        const ScopedDisplay garbage("not a display name");
+        EXPECT_FALSE(source.contentNow(true));
+    }
+    EXPECT_LT(timer.elapsed(), 1000);
+    EXPECT_TRUE(source.contentNow(true));
+}
+
+// A display server that stops answering (here: stopped with SIGSTOP) must not hang
+// the caller, neither on a kept connection nor when connecting anew.
+TEST_F(X11ScreenContentTest, GivesUpOnADisplayThatStopsAnswering)
+{
+    PrivateDisplay server;
+    ASSERT_FALSE(server.name().isEmpty());
+    const ScopedDisplay useIt(server.name());
+
+    X11ScreenContent impatient(kProcRoot, std::chrono::milliseconds(300));
+    const auto before = impatient.contentNow(true);
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->displays.front().frame, QRectF(0, 0, 640, 480));
+
+    server.signal(SIGSTOP);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(impatient.contentNow(true)); // on the kept connection
+    EXPECT_FALSE(impatient.contentNow(true)); // connecting anew
+    EXPECT_FALSE(impatient.contentNow(true)); // while that attempt is still stuck
+    EXPECT_LT(timer.elapsed(), 1500);
+
+    server.signal(SIGCONT);
+    QElapsedTimer recovery;
+    recovery.start();
+    std::optional<ShareableContent> after;
+    while (!after && recovery.elapsed() < 3000) {
+        after = impatient.contentNow(true);
+    }
+    EXPECT_TRUE(after);
+}
+
+// Under a window manager its stacking list says which windows are top-level and in
+// what order; a minimised window there is unmapped.
+TEST_F(X11ScreenContentTest, FollowsTheWindowManagersStackingList)
+{
+    PrivateDisplay server;
+    ASSERT_FALSE(server.name().isEmpty());
+    const ScopedDisplay useIt(server.name());
+    TestWindowProcess top({"--title", "top"});
+    TestWindowProcess minimised({"--title", "minimised", "--unmapped"});
+    TestWindowProcess bottom({"--title", "bottom"});
+    TestWindowProcess unmanaged({"--title", "not managed"});
+    for (const TestWindowProcess *window : {&top, &minimised, &bottom, &unmanaged}) {
+        ASSERT_NE(window->windowId(), 0u);
+    }
+    // Listed bottom to top, against the order of mapping.
+    ASSERT_TRUE(setStackingList({bottom.windowId(), minimised.windowId(), top.windowId()}));
+
+    X11ScreenContent managed;
+    const auto everything = managed.contentNow(false);
+    ASSERT_TRUE(everything);
+    ASSERT_EQ(everything->windows.size(), 3u);
+    EXPECT_EQ(everything->windows[0].title, "top");
+    EXPECT_EQ(everything->windows[1].title, "minimised");
+    EXPECT_FALSE(everything->windows[1].isOnScreen);
+    EXPECT_EQ(everything->windows[2].title, "bottom");
+
+    const auto onScreen = managed.contentNow(true);
+    ASSERT_TRUE(onScreen);
+    ASSERT_EQ(onScreen->windows.size(), 2u);
+    EXPECT_EQ(onScreen->windows[0].windowID, top.windowId());
+    EXPECT_EQ(onScreen->windows[1].windowID, bottom.windowId());
+}
