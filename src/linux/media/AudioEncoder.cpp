@@ -1,0 +1,148 @@
+#include "media/AudioEncoder.h"
+
+#include "media/LibavError.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+}
+
+#include <algorithm>
+#include <cstring>
+
+namespace murva {
+
+AudioEncoder::~AudioEncoder()
+{
+    av_packet_free(&packet_);
+    av_frame_free(&frame_);
+    avcodec_free_context(&codec_);
+}
+
+std::optional<QString> AudioEncoder::open(bool globalHeader)
+{
+    const AVCodec *aac = avcodec_find_encoder_by_name("aac");
+    if (!aac) {
+        return QStringLiteral("the AAC encoder is not available");
+    }
+    codec_ = avcodec_alloc_context3(aac);
+    frame_ = av_frame_alloc();
+    packet_ = av_packet_alloc();
+    if (!codec_ || !frame_ || !packet_) {
+        return libavErrorText(AVERROR(ENOMEM));
+    }
+    codec_->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    codec_->sample_rate = kSampleRate;
+    av_channel_layout_default(&codec_->ch_layout, 1);
+    codec_->bit_rate = kBitsPerSec;
+    codec_->time_base = kTimeBase;
+    if (globalHeader) {
+        codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    if (const int result = avcodec_open2(codec_, aac, nullptr); result < 0) {
+        return libavErrorText(result);
+    }
+    frameSamples_ = std::size_t(codec_->frame_size);
+    frame_->format = codec_->sample_fmt;
+    frame_->sample_rate = codec_->sample_rate;
+    frame_->nb_samples = codec_->frame_size;
+    av_channel_layout_copy(&frame_->ch_layout, &codec_->ch_layout);
+    if (const int result = av_frame_get_buffer(frame_, 0); result < 0) {
+        return libavErrorText(result);
+    }
+    pending_.reserve(frameSamples_);
+    return std::nullopt;
+}
+
+int AudioEncoder::encode(std::int64_t firstSample, const float *samples, std::size_t count, const PacketSink &sink)
+{
+    if (!codec_ || flushed_ || !samples || count == 0) {
+        return 0;
+    }
+    const std::int64_t gap = firstSample - nextSample();
+    if (gap > 0) {
+        if (const int result = append(nullptr, std::size_t(gap), sink); result < 0) {
+            return result;
+        }
+    } else if (gap < 0) {
+        const auto overlap = std::min(count, std::size_t(-gap));
+        samples += overlap;
+        count -= overlap;
+    }
+    return append(samples, count, sink);
+}
+
+int AudioEncoder::flush(const PacketSink &sink)
+{
+    if (!codec_ || flushed_) {
+        return 0;
+    }
+    flushed_ = true;
+    if (!pending_.empty()) {
+        // The encoder takes a shorter last frame and trims the track to it.
+        if (const int result = encodePending(sink); result < 0) {
+            return result;
+        }
+    }
+    if (const int result = avcodec_send_frame(codec_, nullptr); result < 0) {
+        return result;
+    }
+    return receivePackets(sink);
+}
+
+int AudioEncoder::append(const float *samples, std::size_t count, const PacketSink &sink)
+{
+    while (count > 0) {
+        const std::size_t taken = std::min(count, frameSamples_ - pending_.size());
+        if (samples) {
+            pending_.insert(pending_.end(), samples, samples + taken);
+            samples += taken;
+        } else {
+            pending_.resize(pending_.size() + taken, 0.0f);
+        }
+        count -= taken;
+        if (pending_.size() == frameSamples_) {
+            if (const int result = encodePending(sink); result < 0) {
+                return result;
+            }
+        }
+    }
+    return 0;
+}
+
+int AudioEncoder::encodePending(const PacketSink &sink)
+{
+    // The encoder may still hold the previous frame.
+    if (const int result = av_frame_make_writable(frame_); result < 0) {
+        return result;
+    }
+    frame_->nb_samples = int(pending_.size());
+    frame_->pts = pendingStart_;
+    std::memcpy(frame_->data[0], pending_.data(), pending_.size() * sizeof(float));
+    pendingStart_ += std::int64_t(pending_.size());
+    pending_.clear();
+    if (const int result = avcodec_send_frame(codec_, frame_); result < 0) {
+        return result;
+    }
+    return receivePackets(sink);
+}
+
+int AudioEncoder::receivePackets(const PacketSink &sink)
+{
+    for (;;) {
+        const int result = avcodec_receive_packet(codec_, packet_);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
+            return 0;
+        }
+        if (result < 0) {
+            return result;
+        }
+        const int written = sink(packet_);
+        av_packet_unref(packet_);
+        if (written < 0) {
+            return written;
+        }
+    }
+}
+
+} // namespace murva

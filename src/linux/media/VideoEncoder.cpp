@@ -1,0 +1,158 @@
+#include "media/VideoEncoder.h"
+
+#include "capture/PictureCapture.h"
+#include "media/LibavError.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+namespace murva {
+namespace {
+// x264's fastest presets spend little search on each picture; "veryfast" still keeps
+// screen text sharp at 1 Mb/s while costing a fraction of one core at 720p.
+constexpr const char *kPreset = "veryfast";
+
+int encoderThreads()
+{
+    // Capture, sound and the desktop itself share the machine: at most two threads.
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
+}
+
+int chromaSize(int length)
+{
+    return (length + 1) / 2;
+}
+} // namespace
+
+VideoEncoder::~VideoEncoder()
+{
+    av_packet_free(&packet_);
+    av_frame_free(&picture_);
+    avcodec_free_context(&codec_);
+}
+
+std::optional<QString> VideoEncoder::open(QSize frameSize, bool globalHeader)
+{
+    const AVCodec *h264 = avcodec_find_encoder_by_name("libx264");
+    if (!h264) {
+        return QStringLiteral("the H.264 encoder libx264 is not available");
+    }
+    codec_ = avcodec_alloc_context3(h264);
+    picture_ = av_frame_alloc();
+    packet_ = av_packet_alloc();
+    if (!codec_ || !picture_ || !packet_) {
+        return libavErrorText(AVERROR(ENOMEM));
+    }
+    codec_->width = frameSize.width();
+    codec_->height = frameSize.height();
+    codec_->pix_fmt = AV_PIX_FMT_YUV420P;
+    codec_->time_base = kTimeBase;
+    codec_->framerate = AVRational{kFramesPerSec, 1};
+    codec_->bit_rate = kBitsPerSec;
+    codec_->gop_size = kKeyFrameEveryFrames;
+    codec_->max_b_frames = 0;
+    codec_->profile = FF_PROFILE_H264_HIGH;
+    codec_->thread_count = encoderThreads();
+    if (globalHeader) {
+        codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    av_opt_set(codec_->priv_data, "preset", kPreset, 0);
+    av_opt_set(codec_->priv_data, "profile", "high", 0);
+    if (const int result = avcodec_open2(codec_, h264, nullptr); result < 0) {
+        return libavErrorText(result);
+    }
+    picture_->format = codec_->pix_fmt;
+    picture_->width = codec_->width;
+    picture_->height = codec_->height;
+    if (const int result = av_frame_get_buffer(picture_, 0); result < 0) {
+        return libavErrorText(result);
+    }
+    return std::nullopt;
+}
+
+int VideoEncoder::encode(double atSec, const VideoFrame &frame, const PacketSink &sink)
+{
+    if (!codec_ || flushed_ || !fits(frame) || !std::isfinite(atSec) || atSec < 0) {
+        return 0;
+    }
+    const auto pts = std::int64_t(std::llround(atSec * kTimeBase.den / kTimeBase.num));
+    if (pts <= lastPts_) {
+        return 0;
+    }
+    if (const int result = fillPicture(frame); result < 0) {
+        return result;
+    }
+    picture_->pts = pts;
+    lastPts_ = pts;
+    if (const int result = avcodec_send_frame(codec_, picture_); result < 0) {
+        return result;
+    }
+    return receivePackets(sink);
+}
+
+int VideoEncoder::flush(const PacketSink &sink)
+{
+    if (!codec_ || flushed_) {
+        return 0;
+    }
+    flushed_ = true;
+    if (const int result = avcodec_send_frame(codec_, nullptr); result < 0) {
+        return result;
+    }
+    return receivePackets(sink);
+}
+
+bool VideoEncoder::fits(const VideoFrame &frame) const
+{
+    const auto lumaBytes = std::size_t(codec_->width) * std::size_t(codec_->height);
+    const auto chromaBytes = std::size_t(chromaSize(codec_->width)) * std::size_t(chromaSize(codec_->height));
+    return frame.width == codec_->width && frame.height == codec_->height
+        && frame.i420.size() == lumaBytes + 2 * chromaBytes;
+}
+
+int VideoEncoder::fillPicture(const VideoFrame &frame)
+{
+    // The encoder may still hold the previous picture.
+    if (const int result = av_frame_make_writable(picture_); result < 0) {
+        return result;
+    }
+    const std::uint8_t *source = frame.i420.data();
+    for (int plane = 0; plane < 3; ++plane) {
+        const int width = plane == 0 ? frame.width : chromaSize(frame.width);
+        const int height = plane == 0 ? frame.height : chromaSize(frame.height);
+        av_image_copy_plane(picture_->data[plane], picture_->linesize[plane], source, width, width, height);
+        source += std::size_t(width) * std::size_t(height);
+    }
+    return 0;
+}
+
+int VideoEncoder::receivePackets(const PacketSink &sink)
+{
+    for (;;) {
+        const int result = avcodec_receive_packet(codec_, packet_);
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
+            return 0;
+        }
+        if (result < 0) {
+            return result;
+        }
+        if (packet_->duration <= 0) {
+            // The container needs the last picture's duration; assume the nominal rate.
+            packet_->duration = kTimeBase.den / (kTimeBase.num * kFramesPerSec);
+        }
+        const int written = sink(packet_);
+        av_packet_unref(packet_);
+        if (written < 0) {
+            return written;
+        }
+    }
+}
+
+} // namespace murva
