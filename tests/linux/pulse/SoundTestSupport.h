@@ -1,0 +1,86 @@
+#pragma once
+
+#include "capture/SoundCapture.h"
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+namespace murva::test {
+
+std::int64_t monotonicNowNs();
+
+// Everything a capture hands out, kept per side for later inspection.
+class SoundLog {
+public:
+    SoundCapture::Callbacks callbacks();
+
+    std::vector<SoundBuffer> buffers(Side side) const;
+    int deliveredCount() const { return delivered_; }
+    int brokenCount() const { return broken_; }
+    // CLOCK_MONOTONIC time of the first `broken`, 0 before it.
+    std::int64_t brokenAtNs() const { return brokenAtNs_; }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<SoundBuffer> buffers_;
+    std::atomic<int> delivered_{0};
+    std::atomic<int> broken_{0};
+    std::atomic<std::int64_t> brokenAtNs_{0};
+};
+
+// Time of the first sample louder than `threshold`, in CLOCK_MONOTONIC nanoseconds.
+std::optional<std::int64_t> firstLoudNs(const std::vector<SoundBuffer> &buffers, float threshold = 0.1f);
+// Same, of the last such sample.
+std::optional<std::int64_t> lastLoudNs(const std::vector<SoundBuffer> &buffers, float threshold = 0.1f);
+
+// A WAV file of `leadSec` silence, `toneSec` of a loud 1-kHz tone, `tailSec` silence.
+bool writeToneFile(const QString &path, double leadSec, double toneSec, double tailSec);
+
+// Plays a file into a sink and returns when it has played: the monotonic times just
+// before the player started and just after it ended.
+struct PlayWindow {
+    std::int64_t beforeNs = 0;
+    std::int64_t afterNs = 0;
+    bool played = false;
+};
+PlayWindow playInto(const QString &sink, const QString &path);
+
+// The latency a sink reports now, in seconds; nothing when it is not there.
+std::optional<double> sinkLatencySec(const QString &sink);
+
+// The properties of this process's record streams on the server, one map each.
+std::vector<std::map<QString, QString>> ownSourceOutputs(const QString &server = {});
+
+// A sound server of this test alone, laid out like the desktop fixture's ("speakers"
+// the default sink, "mic" the default source fed by "micfeed"), that the test may
+// take apart or kill.
+class PrivateSoundServer {
+public:
+    PrivateSoundServer();
+    ~PrivateSoundServer();
+
+    bool isRunning() const { return running_; }
+    std::string address() const;
+    // Removes the "speakers" sink, and with it the monitor the computer's sound comes from.
+    bool removeSpeakers();
+    void kill();
+
+private:
+    bool control(const QStringList &arguments, QByteArray *output = nullptr);
+
+    QTemporaryDir folder_;
+    QProcess process_;
+    QString speakersModule_;
+    bool running_ = false;
+};
+
+} // namespace murva::test
