@@ -1,3 +1,4 @@
+#include "support/AwaitTask.h"
 #include "log/Log.h"
 #include "screen/ScreenAccess.h"
 #include "settings/Settings.h"
@@ -57,7 +58,7 @@ TEST_F(ScreenAccessTest, HandsOutTheSourcesContent)
     ShareableContent content;
     content.displays.push_back({7, QRectF(0, 0, 1920, 1080), true});
     source->answer = content;
-    const auto got = QCoro::waitFor(ScreenAccess::content(true));
+    const auto got = murva::test::await(ScreenAccess::content(true));
     ASSERT_TRUE(got);
     EXPECT_EQ(got->displays, content.displays);
     EXPECT_FALSE(ScreenAccess::blocked());
@@ -68,27 +69,27 @@ TEST_F(ScreenAccessTest, AFailureBlocksOnceAndForgetsTheCheckOfThisVersion)
     Settings().setScreenChecked(true);
     const int linesBefore = countInLog("screen: ");
 
-    EXPECT_FALSE(QCoro::waitFor(ScreenAccess::content(false)));
+    EXPECT_FALSE(murva::test::await(ScreenAccess::content(false)));
     EXPECT_TRUE(ScreenAccess::blocked());
     EXPECT_FALSE(Settings().screenChecked());
     EXPECT_EQ(blockedCalls, 1);
 
     // While blocked nothing asks the source, and a repeated refusal logs nothing more.
     source->answer = ShareableContent{};
-    EXPECT_FALSE(QCoro::waitFor(ScreenAccess::content(true)));
+    EXPECT_FALSE(murva::test::await(ScreenAccess::content(true)));
     ScreenAccess::block();
     EXPECT_EQ(source->asked, 1);
     EXPECT_EQ(blockedCalls, 1);
     EXPECT_EQ(countInLog("screen: "), linesBefore + 1);
 
     ScreenAccess::unblock();
-    EXPECT_TRUE(QCoro::waitFor(ScreenAccess::content(true)));
+    EXPECT_TRUE(murva::test::await(ScreenAccess::content(true)));
     EXPECT_EQ(source->asked, 2);
 }
 
 TEST_F(ScreenAccessTest, WithoutASourceThereIsNoContentAndNoBlock)
 {
     ScreenAccess::setSource(nullptr);
-    EXPECT_FALSE(QCoro::waitFor(ScreenAccess::content(true)));
+    EXPECT_FALSE(murva::test::await(ScreenAccess::content(true)));
     EXPECT_FALSE(ScreenAccess::blocked());
 }

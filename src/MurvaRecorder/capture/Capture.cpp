@@ -1,0 +1,232 @@
+#include "capture/Capture.h"
+
+#include "calls/CallModel.h"
+#include "log/Log.h"
+#include "support/QueueTask.h"
+
+#include <QFile>
+
+#include <cmath>
+
+namespace murva {
+
+namespace {
+constexpr double nsPerSec = 1e9;
+}
+
+Capture::Capture(QString path, bool withVideo, CapturePorts ports)
+    : path_(std::move(path)), withVideo_(withVideo), ports_(std::move(ports))
+{
+}
+
+Capture::~Capture()
+{
+    // A capture dropped without end() leaves its file as the last fragment left it.
+    stopSources();
+    queue_.drain();
+}
+
+QSize Capture::frameSize(const CaptureTarget &target)
+{
+    if (target.isWindow()) {
+        return {1280, 720};
+    }
+    const QRectF frame = target.display().frame;
+    const double scale = std::min(1280.0 / frame.width(), 1.0);
+    const int width = std::max(2 * int(std::trunc(frame.width() * scale * 0.5)), 2);
+    const int height = std::max(2 * int(std::trunc(scale * frame.height() * 0.5)), 2);
+    return {width, height};
+}
+
+QRectF Capture::crop(const CaptureTarget &target, const std::vector<ShareableDisplay> &displays)
+{
+    if (!target.isWindow()) {
+        return {};
+    }
+    const ShareableWindow &window = target.window();
+    const QSizeF size = window.frame.size();
+    const bool fullScreen = std::any_of(displays.begin(), displays.end(), [&](const ShareableDisplay &display) {
+        return display.frame.size() == size;
+    });
+    const QString bundleID = window.owningApplication ? window.owningApplication->bundleIdentifier : QString();
+    const double bar = browserBarHeight(bundleID, fullScreen);
+    if (bar > 0 && size.height() > bar * 3) {
+        return QRectF(0, bar, size.width(), size.height() - bar);
+    }
+    return {};
+}
+
+// The arguments are references (GCC 12 miscounts by-value parameters of class type in
+// coroutines) and are copied before the first suspension.
+QCoro::Task<> Capture::begin(const CaptureTarget &target, const std::optional<RunningApplication> &excluding)
+{
+    Q_UNUSED(excluding) // X11 cannot leave one program's windows out of a display picture
+    const Aimed aimed = Aimed::of(target);
+    const QRectF sourceRect = crop(target, displays);
+    QFile::remove(path_);
+    const CaptureTarget copy = target;
+    auto started =
+        runOnQueue(queue_, [this, copy, sourceRect] { return startOnQueue(copy, sourceRect); });
+    const std::optional<QString> error = co_await started;
+    if (error) {
+        throw CaptureError(*error, error->startsWith(QStringLiteral("screen: ")));
+    }
+    began_ = true;
+    aimed_ = aimed;
+}
+
+// Opens the writer, then the sound, then the picture; undoes what it started on failure.
+std::optional<QString> Capture::startOnQueue(const CaptureTarget &target, const QRectF &sourceRect)
+{
+    const QSize size = withVideo_ ? frameSize(target) : QSize(2, 2);
+    if (auto error = ports_.writer->open({path_, withVideo_, size})) {
+        return error;
+    }
+    writerOpen_ = true;
+
+    SoundCapture::Callbacks sound;
+    // Both run on the sound server's thread: hand over and return.
+    sound.deliver = [this](SoundBuffer buffer) {
+        queue_.submit([this, buffer = std::move(buffer)]() mutable { handleSound(std::move(buffer)); });
+    };
+    sound.broken = [this] { queue_.submit([this] { reportBroken(); }); };
+    if (auto error = ports_.sound->start(std::move(sound))) {
+        return QStringLiteral("sound: ") + *error;
+    }
+    if (!withVideo_) {
+        return std::nullopt;
+    }
+
+    PictureCapture::Callbacks picture;
+    // Both run on the grabbing thread: hand over and return.
+    picture.deliver = [this](VideoFrame frame) {
+        queue_.submit([this, frame = std::move(frame)]() mutable { handleFrame(std::move(frame)); });
+    };
+    picture.broken = [this] { queue_.submit([this] { reportBroken(); }); };
+    if (auto error = ports_.picture->start(target, sourceRect, size, true, std::move(picture))) {
+        ports_.sound->stop();
+        return QStringLiteral("screen: ") + *error;
+    }
+    return std::nullopt;
+}
+
+void Capture::aim(const CaptureTarget &target, const std::optional<RunningApplication> &excluding)
+{
+    Q_UNUSED(excluding)
+    if (!began_ || aimed_ == Aimed::of(target)) {
+        return;
+    }
+    if (withVideo_) {
+        ports_.picture->aim(target, crop(target, displays));
+    }
+    aimed_ = Aimed::of(target);
+}
+
+QCoro::Task<CaptureResult> Capture::end()
+{
+    // Stopping first: whatever the sources delivered until then is queued ahead of the close.
+    auto stopped = runOnQueue(queue_, [this] { stopSources(); });
+    co_await stopped;
+    auto closed = runOnQueue(queue_, [this] { return close(); });
+    co_return co_await closed;
+}
+
+void Capture::stopSources()
+{
+    ports_.sound->stop();
+    if (ports_.picture) {
+        ports_.picture->stop();
+    }
+}
+
+bool Capture::writing() const
+{
+    return writerOpen_ && !ports_.writer->failed();
+}
+
+void Capture::extendLast(std::int64_t monotonicNs)
+{
+    if (!lastNs_ || monotonicNs > *lastNs_) {
+        lastNs_ = monotonicNs;
+    }
+}
+
+void Capture::handleSound(SoundBuffer buffer)
+{
+    if (finished_ || !writing() || buffer.samples.empty()) {
+        return;
+    }
+    if (!startNs_) {
+        startNs_ = buffer.monotonicNs;
+    }
+    const double atSec = double(buffer.monotonicNs - *startNs_) / nsPerSec;
+    mixer_.add(buffer.samples, atSec, buffer.side);
+    writeMixed(mixer_.take(false));
+    extendLast(buffer.monotonicNs + std::int64_t(double(buffer.samples.size()) * nsPerSec / Mixer::rate));
+}
+
+void Capture::handleFrame(VideoFrame frame)
+{
+    if (!withVideo_ || finished_ || !writing()) {
+        return;
+    }
+    if (!startNs_) {
+        startNs_ = frame.monotonicNs;
+    }
+    if (frame.monotonicNs < *startNs_) {
+        return; // taken before the file's time 0
+    }
+    ports_.writer->appendVideo(double(frame.monotonicNs - *startNs_) / nsPerSec, frame);
+    extendLast(frame.monotonicNs);
+    checkWriter();
+}
+
+void Capture::writeMixed(const std::optional<Mixer::Chunk> &chunk)
+{
+    if (!chunk || !startNs_ || !writing()) {
+        return;
+    }
+    ports_.writer->appendAudio(chunk->firstSample, chunk->samples.data(), chunk->samples.size());
+    checkWriter();
+}
+
+// Logs the first failure of the writer, once per capture.
+void Capture::checkWriter()
+{
+    if (failureLogged_ || !ports_.writer->failed()) {
+        return;
+    }
+    failureLogged_ = true;
+    const qint64 seconds = (startNs_ && lastNs_) ? qint64((*lastNs_ - *startNs_) / std::int64_t(nsPerSec)) : 0;
+    const QString error = ports_.writer->errorText();
+    Log::write(QStringLiteral("writer failed after %1 s: %2").arg(seconds).arg(error.isEmpty() ? QStringLiteral("unknown") : error));
+}
+
+void Capture::reportBroken()
+{
+    if (brokenReported_ || finished_) {
+        return;
+    }
+    brokenReported_ = true;
+    if (onBroken) {
+        onBroken();
+    }
+}
+
+CaptureResult Capture::close()
+{
+    if (finished_) {
+        return result_;
+    }
+    finished_ = true;
+    writeMixed(mixer_.take(true));
+    result_.turns = mixer_.finish();
+    result_.durationSec = (startNs_ && lastNs_) ? double(*lastNs_ - *startNs_) / nsPerSec : 0;
+    if (writing()) {
+        ports_.writer->finish();
+        checkWriter();
+    }
+    return result_;
+}
+
+} // namespace murva
