@@ -1,5 +1,25 @@
 #pragma once
 
+#include "capture/Capture.h"
+#include "capture/MediaInspector.h"
+#include "screen/ScreenContentSource.h"
+
+#include <memory>
+
 // The one place that picks the Linux adapter of each port.
 namespace murva::Adapters {
+
+// Process-wide set-up: screen access reads the X display, FFmpeg's libraries keep quiet
+// on standard error. Call once at start.
+void install();
+
+// The desktop's windows, displays and programs on X11.
+std::shared_ptr<ScreenContentSource> screenContent();
+
+// Sound from PulseAudio, pictures from X11 (only with video), an MP4 file.
+CapturePorts capturePorts(bool withVideo);
+
+// Reads recordings back.
+std::unique_ptr<MediaInspector> mediaInspector();
+
 } // namespace murva::Adapters
