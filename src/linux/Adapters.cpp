@@ -3,6 +3,7 @@
 #include "media/LibavMediaInspector.h"
 #include "media/Mp4Writer.h"
 #include "picture/X11PictureCapture.h"
+#include "pulse/PulseAudioProcesses.h"
 #include "pulse/PulseSoundCapture.h"
 #include "screen/ScreenAccess.h"
 #include "x11/X11ScreenContent.h"
@@ -34,6 +35,11 @@ CapturePorts capturePorts(bool withVideo)
     }
     ports.writer = std::make_unique<Mp4Writer>();
     return ports;
+}
+
+std::unique_ptr<AudioProcessSource> audioProcesses()
+{
+    return std::make_unique<PulseAudioProcesses>();
 }
 
 std::unique_ptr<MediaInspector> mediaInspector()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calls/AudioProcessSource.h"
 #include "capture/Capture.h"
 #include "capture/MediaInspector.h"
 #include "screen/ScreenContentSource.h"
@@ -18,6 +19,9 @@ std::shared_ptr<ScreenContentSource> screenContent();
 
 // Sound from PulseAudio, pictures from X11 (only with video), an MP4 file.
 CapturePorts capturePorts(bool withVideo);
+
+// The programs using sound, from PulseAudio (or PipeWire's pulse server).
+std::unique_ptr<AudioProcessSource> audioProcesses();
 
 // Reads recordings back.
 std::unique_ptr<MediaInspector> mediaInspector();

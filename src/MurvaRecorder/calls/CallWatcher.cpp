@@ -1,0 +1,113 @@
+#include "calls/CallWatcher.h"
+
+#include "screen/ScreenAccess.h"
+#include "settings/Settings.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+#include <QTimer>
+
+namespace murva {
+namespace {
+
+bool involvesBrowser(const Snapshot &snapshot)
+{
+    return snapshot.input.contains(AudioOwner::browser()) || snapshot.output.contains(AudioOwner::browser());
+}
+
+bool isBrowserWindow(const ShareableWindow &window)
+{
+    if (!window.owningApplication) {
+        return false;
+    }
+    const std::optional<AudioOwner> owner = audioOwner(window.owningApplication->bundleIdentifier);
+    return owner && owner->isBrowser();
+}
+
+} // namespace
+
+CallWatcher::CallWatcher(std::unique_ptr<AudioProcessSource> processes, Clock clock,
+                         std::chrono::milliseconds pollInterval, QObject *parent)
+    : QObject(parent), processes_(std::move(processes)), clock_(std::move(clock)), pollInterval_(pollInterval)
+{
+    if (!clock_) {
+        clock_ = [] { return std::chrono::steady_clock::now(); };
+    }
+}
+
+CallWatcher::~CallWatcher() = default;
+
+void CallWatcher::start()
+{
+    delete timer_;
+    timer_ = new QTimer(this);
+    timer_->setInterval(pollInterval_);
+    // The timer dies with the watcher, so a firing never reaches a destroyed one; a poll
+    // already waiting checks for itself (see `tick`).
+    connect(timer_, &QTimer::timeout, this, [this] { tick(); });
+    timer_->start();
+}
+
+QCoro::Task<> CallWatcher::tick()
+{
+    Snapshot snapshot = sound();
+    // Without a proven screen capture a browser call stays `other`, not sure.
+    if (involvesBrowser(snapshot) && Settings().screenChecked()) {
+        const QPointer<CallWatcher> alive(this);
+        QCoro::Task<std::optional<CallPage>> finding = callPage();
+        std::optional<CallPage> page = co_await finding;
+        if (!alive) {
+            co_return;
+        }
+        snapshot.page = std::move(page);
+    }
+    // Taken after the wait, so that the quiet is measured up to what was seen.
+    const CallWatch::Time now = clock_();
+    const std::optional<CallEvent> event = watch_.observe(snapshot, now);
+    if (event && onEvent) {
+        onEvent(*event);
+    }
+}
+
+Snapshot CallWatcher::sound() const
+{
+    Snapshot snapshot;
+    // The recorder's own capture must never look like a call.
+    const qint64 ownProcessID = QCoreApplication::applicationPid();
+    for (const AudioProcess &process : processes_->processes()) {
+        if (process.processID == ownProcessID) {
+            continue;
+        }
+        const std::optional<AudioOwner> owner = audioOwner(process.bundleIdentifier);
+        if (!owner) {
+            continue;
+        }
+        if (process.isRunningInput) {
+            snapshot.input.insert(*owner);
+        }
+        if (process.isRunningOutput) {
+            snapshot.output.insert(*owner);
+        }
+    }
+    return snapshot;
+}
+
+QCoro::Task<std::optional<CallPage>> CallWatcher::callPage()
+{
+    QCoro::Task<std::optional<ShareableContent>> asking = ScreenAccess::content(false);
+    const std::optional<ShareableContent> content = co_await asking;
+    if (!content) {
+        co_return std::nullopt;
+    }
+    for (const ShareableWindow &window : content->windows) {
+        if (!isBrowserWindow(window) || window.title.isEmpty()) {
+            continue;
+        }
+        if (std::optional<CallPage> page = murva::callPage(window.title)) {
+            co_return page;
+        }
+    }
+    co_return std::nullopt;
+}
+
+} // namespace murva

@@ -1,0 +1,77 @@
+#include "browsers/BrowserTabs.h"
+
+#include "browsers/FirefoxProfiles.h"
+#include "browsers/MozLz4.h"
+#include "browsers/SessionTabs.h"
+
+#include <QDir>
+#include <QThread>
+
+#include <coroutine>
+#include <exception>
+#include <memory>
+
+namespace murva::BrowserTabs {
+namespace {
+
+// Firefox rewrites this file every few seconds while it runs. It may outlive the
+// browser (with session restore on, or after a crash), so only profiles in use count.
+const QString kRecoveryFile = QStringLiteral("/sessionstore-backups/recovery.jsonlz4");
+
+QStringList addressesOfProfile(const QString &profileFolder)
+{
+    try {
+        const std::optional<QByteArray> session = MozLz4::readFile(profileFolder + kRecoveryFile, kMaxSessionBytes);
+        return session ? SessionTabs::selectedAddresses(*session) : QStringList();
+    } catch (const std::exception &) {
+        // Out of memory for a huge session: that profile gives nothing.
+        return {};
+    }
+}
+
+// Awaits `addressesIn(home)` run on a new thread; resumes on the awaiting thread.
+class ReadOnWorker {
+public:
+    explicit ReadOnWorker(QString home) : home_(std::move(home)) {}
+
+    bool await_ready() const noexcept { return false; }
+
+    void await_suspend(std::coroutine_handle<> awaiting)
+    {
+        QThread *reader = QThread::create([home = home_, found = found_] { *found = addressesIn(home); });
+        // `reader` lives on the awaiting thread, so both run there, in this order, once
+        // the reading is over. Resuming is safe even if the task object was dropped
+        // meanwhile: QCoro keeps a started coroutine's frame until it completes.
+        QObject::connect(reader, &QThread::finished, reader, [awaiting] { awaiting.resume(); });
+        QObject::connect(reader, &QThread::finished, reader, &QObject::deleteLater);
+        reader->start(QThread::LowPriority);
+    }
+
+    QStringList await_resume() { return std::move(*found_); }
+
+private:
+    QString home_;
+    std::shared_ptr<QStringList> found_ = std::make_shared<QStringList>();
+};
+
+} // namespace
+
+QCoro::Task<QStringList> addresses()
+{
+    ReadOnWorker reading(QDir::homePath());
+    QStringList found = co_await reading;
+    co_return found;
+}
+
+QStringList addressesIn(const QString &home)
+{
+    QStringList addresses;
+    for (const QString &profile : FirefoxProfiles::profileFolders(home)) {
+        if (FirefoxProfiles::isInUse(profile)) {
+            addresses.append(addressesOfProfile(profile));
+        }
+    }
+    return addresses;
+}
+
+} // namespace murva::BrowserTabs

@@ -1,0 +1,239 @@
+#include "support/AwaitTask.h"
+
+#include "calls/CallWatcher.h"
+#include "screen/ScreenAccess.h"
+#include "settings/Settings.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <qcorotimer.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+using namespace murva;
+using namespace std::chrono_literals;
+
+namespace {
+
+const AudioOwner zoomOwner = AudioOwner::app(CallApp::zoom);
+const AudioOwner browserOwner = AudioOwner::browser();
+const QUrl meetLink("https://meet.google.com/abc-defg-hij");
+
+struct FakeProcesses : AudioProcessSource {
+    std::vector<AudioProcess> list;
+    std::shared_ptr<int> polls = std::make_shared<int>(0);
+
+    std::vector<AudioProcess> processes() override
+    {
+        ++*polls;
+        return list;
+    }
+};
+
+// The desktop's windows; may take its time to answer, like a slow display.
+struct FakeScreen : ScreenContentSource {
+    std::vector<ShareableWindow> windows;
+    std::chrono::milliseconds delay{0};
+    std::function<void()> whileAsked;
+    int asked = 0;
+    std::optional<bool> askedOnScreenOnly;
+
+    QCoro::Task<std::optional<ShareableContent>> content(bool onScreenOnly) override
+    {
+        ++asked;
+        askedOnScreenOnly = onScreenOnly;
+        if (whileAsked) {
+            whileAsked();
+        }
+        if (delay > 0ms) {
+            QTimer timer;
+            timer.setSingleShot(true);
+            timer.start(delay);
+            co_await timer;
+        }
+        ShareableContent content;
+        content.windows = windows;
+        co_return content;
+    }
+};
+
+ShareableWindow windowOf(const QString &bundleIdentifier, const QString &title)
+{
+    ShareableWindow window;
+    window.title = title;
+    if (!bundleIdentifier.isEmpty()) {
+        window.owningApplication = RunningApplication{bundleIdentifier, {}, 4242};
+    }
+    return window;
+}
+
+AudioProcess zoomInMicrophone()
+{
+    return {501, "us.zoom.xos", true, true};
+}
+
+AudioProcess browserInMicrophone()
+{
+    return {601, "org.mozilla.firefox", true, false};
+}
+
+AudioProcess browserPlaying()
+{
+    return {602, "com.google.Chrome", false, true};
+}
+
+void runEventLoopFor(std::chrono::milliseconds time)
+{
+    QEventLoop loop;
+    QTimer::singleShot(time, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+class CallWatcherTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ScreenAccess::unblock();
+        ScreenAccess::setSource(screen);
+        Settings().setScreenChecked(true);
+        auto owned = std::make_unique<FakeProcesses>();
+        processes = owned.get();
+        watcher = std::make_unique<CallWatcher>(std::move(owned), [this] { return now; });
+        watcher->onEvent = [this](const CallEvent &event) { events.push_back(event); };
+    }
+    void TearDown() override { ScreenAccess::setSource(nullptr); }
+
+    // One poll at `atSec` seconds.
+    void pollAt(double atSec)
+    {
+        now = CallWatch::Time() + std::chrono::duration_cast<CallWatch::Time::duration>(
+                                      std::chrono::duration<double>(atSec));
+        murva::test::await(watcher->tick());
+    }
+
+    std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();
+    FakeProcesses *processes = nullptr;
+    CallWatch::Time now;
+    std::unique_ptr<CallWatcher> watcher;
+    std::vector<CallEvent> events;
+};
+
+} // namespace
+
+TEST_F(CallWatcherTest, SoundSortsProgramsIntoOwnersAndLeavesTheRecorderOut)
+{
+    const qint64 ownProcessID = QCoreApplication::applicationPid();
+    processes->list = {
+        {11, "com.google.Chrome.helper", true, false},
+        {12, "com.google.Chrome", false, true},
+        {13, "us.zoom.xos", true, false},
+        {ownProcessID, "com.microsoft.teams2", true, true},
+        {14, "org.gnome.Maps", true, true},
+        {15, "", true, true},
+        {16, "com.tinyspeck.slackmacgap", false, false},
+    };
+    const Snapshot snapshot = watcher->sound();
+    EXPECT_EQ(snapshot.input, (QSet<AudioOwner>{browserOwner, zoomOwner}));
+    EXPECT_EQ(snapshot.output, (QSet<AudioOwner>{browserOwner}));
+    EXPECT_FALSE(snapshot.page);
+}
+
+TEST_F(CallWatcherTest, ABrowserCallBecomesSureFromTheFirstBrowserWindowWithACallPageAndEndsAfterTheQuiet)
+{
+    processes->list = {browserInMicrophone(), browserPlaying()};
+    screen->windows = {windowOf("org.mozilla.firefox", "New Tab")};
+    pollAt(0);
+    screen->windows = {
+        windowOf("us.zoom.xos", "Zoom Meeting"),
+        windowOf("org.mozilla.firefox", ""),
+        windowOf("", "Meet - xyz-abcd-efg"),
+        windowOf("org.mozilla.firefox", "Inbox - Mozilla Firefox"),
+        windowOf("com.google.Chrome", "Meet - abc-defg-hij - Google Chrome"),
+        windowOf("org.mozilla.firefox", "Google Meet"),
+    };
+    pollAt(2);
+    processes->list = {};
+    pollAt(4);
+    pollAt(8.9);
+    pollAt(9);
+
+    const Call unsure{CallApp::other, std::nullopt, false, browserOwner};
+    const Call meet{CallApp::meet, meetLink, true, browserOwner};
+    EXPECT_EQ(events, (std::vector{CallEvent::started(unsure), CallEvent::changed(meet), CallEvent::ended()}));
+    EXPECT_EQ(screen->askedOnScreenOnly, false);
+}
+
+TEST_F(CallWatcherTest, WithoutAProvenScreenCaptureABrowserCallStaysUnsure)
+{
+    Settings().setScreenChecked(false);
+    screen->windows = {windowOf("org.mozilla.firefox", "Meet - abc-defg-hij")};
+    processes->list = {browserInMicrophone()};
+    pollAt(0);
+    pollAt(2);
+    EXPECT_EQ(events, (std::vector{CallEvent::started(Call{CallApp::other, std::nullopt, false, browserOwner})}));
+    EXPECT_EQ(screen->asked, 0);
+}
+
+TEST_F(CallWatcherTest, TheWindowsAreReadOnlyWhileABrowserUsesSound)
+{
+    processes->list = {zoomInMicrophone()};
+    pollAt(0);
+    EXPECT_EQ(screen->asked, 0);
+    processes->list = {zoomInMicrophone(), browserPlaying()};
+    pollAt(2);
+    EXPECT_EQ(screen->asked, 1);
+    EXPECT_EQ(events, (std::vector{CallEvent::started(Call{CallApp::zoom, std::nullopt, true, zoomOwner})}));
+}
+
+// Were the time read before the windows, a slow answer would count as quiet that
+// nobody observed, and a call could end early.
+TEST_F(CallWatcherTest, TheQuietIsCountedFromAfterTheWindowsWereRead)
+{
+    processes->list = {zoomInMicrophone()};
+    pollAt(0);
+    processes->list = {browserPlaying()};
+    screen->whileAsked = [this] { now += 4s; };
+    pollAt(1); // quiet from 5, once the windows are in
+    screen->whileAsked = {};
+    processes->list = {};
+    pollAt(7);
+    EXPECT_EQ(events.size(), 1u);
+    pollAt(10);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1], CallEvent::ended());
+}
+
+TEST_F(CallWatcherTest, AWatcherDestroyedWhileReadingTheWindowsDoesNothingMore)
+{
+    screen->delay = 50ms;
+    processes->list = {browserInMicrophone()};
+    bool calledAfterwards = false;
+    watcher->onEvent = [&](const CallEvent &) { calledAfterwards = true; };
+    QCoro::Task<> polling = watcher->tick();
+    watcher.reset();
+    murva::test::await(std::move(polling));
+    EXPECT_FALSE(calledAfterwards);
+}
+
+TEST_F(CallWatcherTest, StartPollsOnItsTimerForAsLongAsTheWatcherLives)
+{
+    auto owned = std::make_unique<FakeProcesses>();
+    owned->list = {zoomInMicrophone()};
+    const std::shared_ptr<int> polls = owned->polls;
+    auto timed = std::make_unique<CallWatcher>(std::move(owned), CallWatcher::Clock{}, 10ms);
+    std::vector<CallEvent> timedEvents;
+    timed->onEvent = [&](const CallEvent &event) { timedEvents.push_back(event); };
+    timed->start();
+    runEventLoopFor(100ms);
+    EXPECT_GE(*polls, 3);
+    EXPECT_EQ(timedEvents, (std::vector{CallEvent::started(Call{CallApp::zoom, std::nullopt, true, zoomOwner})}));
+
+    timed.reset();
+    const int pollsBefore = *polls;
+    runEventLoopFor(50ms);
+    EXPECT_EQ(*polls, pollsBefore);
+}
