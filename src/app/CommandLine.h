@@ -7,6 +7,16 @@
 
 namespace murva {
 
+// "--self-test SECONDS PATH" and its companions: record through the real capture
+// without the interface, then read the file back.
+struct SelfTestOptions {
+    double seconds = 0;
+    QString path;
+    bool soundOnly = false;     // "--sound-only": no picture track
+    bool browser = false;       // "--browser": as for a Google Meet call in a browser
+    bool switchTargets = false; // "--switch": from the window to a display and back
+};
+
 // The options of murva-recorder. An option is an exact argument; anything unknown is
 // ignored, so that a desktop launcher adding its own arguments never stops the app.
 struct CommandLine {
@@ -16,6 +26,10 @@ struct CommandLine {
     bool welcome = false;
     bool home = false;
     std::optional<QString> previewBar;
+    bool listWindows = false;
+    // Only when "--self-test" is followed by a number of seconds and a path; otherwise
+    // the application starts normally.
+    std::optional<SelfTestOptions> selfTest;
 
     static CommandLine parse(const QStringList &arguments); // arguments[0] is the program
     static QString helpText();

@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "SelfTest.h"
 
 #include "Version.h"
 #include "log/Log.h"
@@ -23,6 +24,10 @@ int main(int argc, char **argv)
     if (options.version) {
         std::printf("murva-recorder %s\n", murva::kVersion);
         return 0;
+    }
+    // Before any interface object: the self-test modes run without a display.
+    if (const std::optional<int> status = murva::SelfTest::runIfAsked(argc, argv, options)) {
+        return *status;
     }
 
     QApplication app(argc, argv);

@@ -124,9 +124,16 @@ void Capture::aim(const CaptureTarget &target, const std::optional<RunningApplic
 
 QCoro::Task<CaptureResult> Capture::end()
 {
-    // Stopping first: whatever the sources delivered until then is queued ahead of the close.
-    auto stopped = runOnQueue(queue_, [this] { stopSources(); });
-    co_await stopped;
+    // The recording ends now, not once the queue has worked through the pictures it
+    // still holds: once begun, the sources stop right here. Whatever they delivered
+    // until then is queued ahead of the close. While begin is still starting them on
+    // the queue, stopping waits its turn there.
+    if (began_) {
+        stopSources();
+    } else {
+        auto stopped = runOnQueue(queue_, [this] { stopSources(); });
+        co_await stopped;
+    }
     auto closed = runOnQueue(queue_, [this] { return close(); });
     co_return co_await closed;
 }

@@ -16,6 +16,13 @@ struct ChosenTarget {
     std::optional<RunningApplication> own;
 };
 
+// A recording started by hand with no call found: there is no window to follow, so it
+// records the main display.
+inline Call noCall()
+{
+    return Call{CallApp::other, std::nullopt, true, AudioOwner::app(CallApp::other)};
+}
+
 // The call's largest on-screen window: a window of the call's own app, or for a browser
 // call a browser window (preferring those whose title is a call page).
 std::optional<ShareableWindow> callWindow(const ShareableContent &content, const Call &call);

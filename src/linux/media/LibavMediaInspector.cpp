@@ -10,6 +10,7 @@ extern "C" {
 #include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace murva {
 namespace {
@@ -71,12 +72,14 @@ std::int64_t nominalDuration(const AVStream &stream)
 struct Span {
     std::int64_t first = std::numeric_limits<std::int64_t>::max();
     std::int64_t end = std::numeric_limits<std::int64_t>::min();
+    std::int64_t lastStart = std::numeric_limits<std::int64_t>::min();
 
     bool empty() const { return end < first; }
     void add(std::int64_t at, std::int64_t duration)
     {
         first = std::min(first, at);
         end = std::max(end, at + duration);
+        lastStart = std::max(lastStart, at);
     }
 };
 
@@ -101,14 +104,35 @@ std::vector<Span> demuxedSpans(AVFormatContext *input)
     return spans;
 }
 
+bool isSound(const AVStream &stream)
+{
+    return stream.codecpar->codec_type == AVMEDIA_TYPE_AUDIO;
+}
+
+// A recording keeps time by its sound. The length of its last picture is only the
+// nominal one, a frame at the stream's rate, which the recording never had: a file with
+// sound ends where its sound ends, or where its last picture starts if that is later.
 double longestSec(AVFormatContext *input, const std::vector<Span> &spans)
 {
+    std::optional<double> soundEndSec;
+    for (unsigned index = 0; index < input->nb_streams; ++index) {
+        if (!spans[index].empty() && isSound(*input->streams[index])) {
+            const double endSec = double(spans[index].end) * av_q2d(input->streams[index]->time_base);
+            soundEndSec = std::max(soundEndSec.value_or(endSec), endSec);
+        }
+    }
     double longest = 0;
     for (unsigned index = 0; index < input->nb_streams; ++index) {
         const Span &span = spans[index];
-        if (!span.empty()) {
-            longest = std::max(longest, double(span.end - span.first) * av_q2d(input->streams[index]->time_base));
+        if (span.empty()) {
+            continue;
         }
+        const double secondsPerTick = av_q2d(input->streams[index]->time_base);
+        double endSec = double(span.end) * secondsPerTick;
+        if (soundEndSec && !isSound(*input->streams[index])) {
+            endSec = std::max(double(span.lastStart) * secondsPerTick, std::min(endSec, *soundEndSec));
+        }
+        longest = std::max(longest, endSec - double(span.first) * secondsPerTick);
     }
     return longest;
 }

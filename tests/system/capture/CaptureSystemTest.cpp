@@ -1,0 +1,219 @@
+// The real Capture with the Linux adapters: what it writes and the turns it reports
+// when people speak on either side, and how it ends when the sound server dies.
+
+#include "ObservedPorts.h"
+#include "SoundTestSupport.h"
+#include "Speech.h"
+#include "support/AwaitTask.h"
+#include "support/TestMain.h"
+
+#include "Adapters.h"
+#include "capture/Capture.h"
+#include "capture/TargetChoice.h"
+
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace murva {
+namespace {
+
+using test::monotonicNowNs;
+
+constexpr std::int64_t nsPerSec = 1'000'000'000;
+
+std::int64_t secondsToNs(double seconds)
+{
+    return std::int64_t(seconds * nsPerSec);
+}
+
+double nsToSeconds(std::int64_t ns)
+{
+    return double(ns) / nsPerSec;
+}
+
+void sleepUntilNs(std::int64_t deadlineNs)
+{
+    for (std::int64_t leftNs = deadlineNs - monotonicNowNs(); leftNs > 0; leftNs = deadlineNs - monotonicNowNs()) {
+        QThread::usleep(unsigned(std::min<std::int64_t>(leftNs / 1000, 50'000)));
+    }
+}
+
+template <typename Done>
+bool waitFor(Done done, double limitSec)
+{
+    const std::int64_t deadlineNs = monotonicNowNs() + secondsToNs(limitSec);
+    while (!done()) {
+        if (monotonicNowNs() > deadlineNs) {
+            return false;
+        }
+        QThread::msleep(20);
+    }
+    return true;
+}
+
+std::string describe(const std::vector<Turn> &turns)
+{
+    std::string text;
+    for (const Turn &turn : turns) {
+        text += rawValue(turn.who).toStdString() + " " + std::to_string(turn.from) + "-" + std::to_string(turn.to) + "; ";
+    }
+    return text.empty() ? "no turns" : text;
+}
+
+// Turns are rounded to a tenth of a second and the segmenter needs a few frames to
+// hear speech; 0.3 s is what a listener would still call "at the same time".
+void expectTurnStartingAt(const std::vector<Turn> &turns, Side who, double expectedSec)
+{
+    constexpr double toleranceSec = 0.3;
+    const bool found = std::any_of(turns.begin(), turns.end(), [&](const Turn &turn) {
+        return turn.who == who && std::abs(turn.from - expectedSec) <= toleranceSec;
+    });
+    EXPECT_TRUE(found) << "no " << rawValue(who).toStdString() << " turn from about " << expectedSec << " s: "
+                       << describe(turns);
+}
+
+const MediaTrackInfo *trackOf(const MediaFileInfo &file, MediaTrackInfo::Kind kind)
+{
+    for (const MediaTrackInfo &track : file.tracks) {
+        if (track.kind == kind) {
+            return &track;
+        }
+    }
+    return nullptr;
+}
+
+void expectMixedSoundTrack(const MediaFileInfo &file)
+{
+    const MediaTrackInfo *sound = trackOf(file, MediaTrackInfo::Kind::audio);
+    ASSERT_NE(sound, nullptr);
+    EXPECT_EQ(sound->codec, "aac");
+    EXPECT_EQ(sound->sampleRate, 48000);
+    EXPECT_EQ(sound->channels, 1);
+}
+
+// Points the sound server of this process elsewhere for one test.
+class SoundServerOverride {
+public:
+    explicit SoundServerOverride(const std::string &address) : saved_(qgetenv("PULSE_SERVER"))
+    {
+        qputenv("PULSE_SERVER", QByteArray::fromStdString(address));
+    }
+    ~SoundServerOverride() { qputenv("PULSE_SERVER", saved_); }
+
+private:
+    QByteArray saved_;
+};
+
+class CaptureSystemTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { Adapters::install(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(test::hasDesktopSession());
+        ASSERT_FALSE(test::speechFile().isEmpty()) << "espeak-ng is needed";
+    }
+
+    QString path() const { return folder_.filePath(QStringLiteral("recording.mp4")); }
+
+private:
+    QTemporaryDir folder_;
+};
+
+TEST_F(CaptureSystemTest, EachSidesSpeechBecomesItsTurnInAFileOfSoundAndPicture)
+{
+    test::CaptureObserver observer;
+    Capture capture(path(), true, observer.observe(Adapters::capturePorts(true)));
+    const ChosenTarget chosen = test::await(targetFor(noCall()));
+    ASSERT_FALSE(chosen.target.isWindow());
+    const std::int64_t beganNs = monotonicNowNs();
+    test::await(capture.begin(chosen.target, chosen.own));
+
+    // Well after the idle sinks of the fixture have caught up with the capture.
+    sleepUntilNs(beganNs + secondsToNs(3.0));
+    const test::PlayWindow host = test::playInto(QStringLiteral("micfeed"), test::speechFile());
+    sleepUntilNs(host.afterNs + secondsToNs(0.5));
+    const test::PlayWindow guests = test::playInto(QStringLiteral("speakers"), test::speechFile());
+    sleepUntilNs(guests.afterNs + secondsToNs(0.8));
+    const std::int64_t endingNs = monotonicNowNs();
+    const CaptureResult result = test::await(capture.end());
+    ASSERT_TRUE(host.played && guests.played);
+
+    const std::optional<std::int64_t> timeZeroNs = observer.timeZeroNs();
+    const std::optional<std::int64_t> hostHeardNs = observer.firstLoudNs(Side::host, host.beforeNs);
+    const std::optional<std::int64_t> guestsHeardNs = observer.firstLoudNs(Side::guests, guests.beforeNs);
+    ASSERT_TRUE(timeZeroNs && hostHeardNs && guestsHeardNs);
+    // Heard when it was played...
+    EXPECT_LT(*hostHeardNs, host.afterNs);
+    EXPECT_LT(*guestsHeardNs, guests.afterNs);
+    EXPECT_GT(*hostHeardNs, host.beforeNs + secondsToNs(test::speechLeadSec() - 0.1));
+    EXPECT_GT(*guestsHeardNs, guests.beforeNs + secondsToNs(test::speechLeadSec() - 0.1));
+    // ...and the turns begin there, counted from the file's first buffer.
+    expectTurnStartingAt(result.turns, Side::host, nsToSeconds(*hostHeardNs - *timeZeroNs));
+    expectTurnStartingAt(result.turns, Side::guests, nsToSeconds(*guestsHeardNs - *timeZeroNs));
+    // The recording runs from its first buffer until it was ended.
+    EXPECT_NEAR(result.durationSec, nsToSeconds(endingNs - *timeZeroNs), 0.1);
+
+    const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path());
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(file->tracks.size(), 2u);
+    EXPECT_NEAR(file->durationSec, result.durationSec, 0.1);
+    expectMixedSoundTrack(*file);
+    const MediaTrackInfo *picture = trackOf(*file, MediaTrackInfo::Kind::video);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->codec, "h264");
+    // The fixture's 1920×1080 display, scaled down to 1280 wide.
+    EXPECT_EQ(picture->width, 1280);
+    EXPECT_EQ(picture->height, 720);
+}
+
+TEST_F(CaptureSystemTest, WhenTheSoundServerDiesTheOwnerIsToldAndTheFileIsStillFinished)
+{
+    test::PrivateSoundServer server;
+    ASSERT_TRUE(server.isRunning());
+    const SoundServerOverride pulse(server.address());
+
+    test::CaptureObserver observer;
+    Capture capture(path(), false, observer.observe(Adapters::capturePorts(false)));
+    std::atomic<int> brokenCount = 0;
+    std::atomic<std::int64_t> brokenNs = 0;
+    capture.onBroken = [&] {
+        if (brokenCount++ == 0) {
+            brokenNs = monotonicNowNs();
+        }
+    };
+    test::await(capture.begin(CaptureTarget{ShareableDisplay{}}, std::nullopt));
+    ASSERT_TRUE(waitFor([&] { return observer.soundBuffers(Side::host) > 0 && observer.soundBuffers(Side::guests) > 0; },
+                        5.0));
+    const test::PlayWindow host = test::playInto(QStringLiteral("micfeed"), test::speechFile());
+    ASSERT_TRUE(host.played);
+    QThread::msleep(300);
+
+    const std::int64_t killedNs = monotonicNowNs();
+    server.kill();
+    ASSERT_TRUE(waitFor([&] { return brokenCount > 0; }, 4.0));
+    EXPECT_LT(nsToSeconds(brokenNs - killedNs), 2.0);
+    const CaptureResult result = test::await(capture.end());
+    EXPECT_EQ(brokenCount, 1);
+
+    const std::optional<std::int64_t> timeZeroNs = observer.timeZeroNs();
+    ASSERT_TRUE(timeZeroNs.has_value());
+    // Sound up to the server's end is kept, speech included.
+    EXPECT_NEAR(result.durationSec, nsToSeconds(killedNs - *timeZeroNs), 0.2);
+    const std::optional<std::int64_t> hostHeardNs = observer.firstLoudNs(Side::host, host.beforeNs);
+    ASSERT_TRUE(hostHeardNs.has_value());
+    expectTurnStartingAt(result.turns, Side::host, nsToSeconds(*hostHeardNs - *timeZeroNs));
+
+    const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path());
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(file->tracks.size(), 1u);
+    expectMixedSoundTrack(*file);
+    EXPECT_NEAR(file->durationSec, result.durationSec, 0.1);
+}
+
+} // namespace
+} // namespace murva
