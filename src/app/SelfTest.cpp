@@ -31,11 +31,6 @@ void say(const QString &line)
     std::fflush(stdout);
 }
 
-QString sizeText(const QRectF &frame)
-{
-    return QStringLiteral("%1\u00D7%2").arg(qint64(frame.width())).arg(qint64(frame.height()));
-}
-
 QString turnsText(const std::vector<Turn> &turns)
 {
     QStringList parts;

@@ -30,11 +30,6 @@ double area(const ShareableWindow &window)
     return window.frame.width() * window.frame.height();
 }
 
-QString size(const QRectF &frame)
-{
-    return QStringLiteral("%1\u00D7%2").arg(qint64(frame.width())).arg(qint64(frame.height()));
-}
-
 } // namespace
 
 std::optional<ShareableWindow> callWindow(const ShareableContent &content, const Call &call)
@@ -103,15 +98,20 @@ QCoro::Task<ChosenTarget> targetFor(const Call &callArgument)
     co_return targetIn(*content, call);
 }
 
+QString sizeText(const QRectF &frame)
+{
+    return QStringLiteral("%1\u00D7%2").arg(qint64(frame.width())).arg(qint64(frame.height()));
+}
+
 QString describe(const ShareableWindow &window)
 {
     const QString app = window.owningApplication ? window.owningApplication->applicationName : QStringLiteral("?");
-    return QStringLiteral("window %1 \u201C%2\u201D %3").arg(app.isEmpty() ? QStringLiteral("?") : app, window.title, size(window.frame));
+    return QStringLiteral("window %1 \u201C%2\u201D %3").arg(app.isEmpty() ? QStringLiteral("?") : app, window.title, sizeText(window.frame));
 }
 
 QString describe(const ShareableDisplay &display)
 {
-    return QStringLiteral("screen %1 %2").arg(display.displayID).arg(size(display.frame));
+    return QStringLiteral("screen %1 %2").arg(display.displayID).arg(sizeText(display.frame));
 }
 
 QString describe(const CaptureTarget &target)

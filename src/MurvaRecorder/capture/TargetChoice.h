@@ -37,6 +37,9 @@ ChosenTarget targetIn(const ShareableContent &content, const Call &call);
 // The recorder's own program among the content's applications.
 std::optional<RunningApplication> ownApplication(const ShareableContent &content);
 
+// A frame's width and height as whole numbers: "1280×720".
+QString sizeText(const QRectF &frame);
+
 // For the log: "screen 1 1920×1080" or "window Zoom “Zoom Meeting” 1280×720".
 QString describe(const CaptureTarget &target);
 QString describe(const ShareableWindow &window);

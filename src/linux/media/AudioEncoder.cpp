@@ -129,20 +129,7 @@ int AudioEncoder::encodePending(const PacketSink &sink)
 
 int AudioEncoder::receivePackets(const PacketSink &sink)
 {
-    for (;;) {
-        const int result = avcodec_receive_packet(codec_, packet_);
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
-            return 0;
-        }
-        if (result < 0) {
-            return result;
-        }
-        const int written = sink(packet_);
-        av_packet_unref(packet_);
-        if (written < 0) {
-            return written;
-        }
-    }
+    return drainPackets(codec_, packet_, sink);
 }
 
 } // namespace murva

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+struct AVCodecContext;
 struct AVPacket;
 
 namespace murva {
@@ -9,5 +10,9 @@ namespace murva {
 // Receives each packet an encoder produces, in the encoder's time base. Returns 0, or a
 // negative libav error that stops the encoder and is handed back to its caller.
 using PacketSink = std::function<int(AVPacket *)>;
+
+// Hands every packet the encoder has ready to `sink`, using `packet` as the buffer.
+// Returns 0 once the encoder wants more input (or is drained), else the first error.
+int drainPackets(AVCodecContext *codec, AVPacket *packet, const PacketSink &sink);
 
 } // namespace murva

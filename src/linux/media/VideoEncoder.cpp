@@ -135,24 +135,13 @@ int VideoEncoder::fillPicture(const VideoFrame &frame)
 
 int VideoEncoder::receivePackets(const PacketSink &sink)
 {
-    for (;;) {
-        const int result = avcodec_receive_packet(codec_, packet_);
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF) {
-            return 0;
-        }
-        if (result < 0) {
-            return result;
-        }
-        if (packet_->duration <= 0) {
+    return drainPackets(codec_, packet_, [&sink](AVPacket *packet) {
+        if (packet->duration <= 0) {
             // The container needs the last picture's duration; assume the nominal rate.
-            packet_->duration = kTimeBase.den / (kTimeBase.num * kFramesPerSec);
+            packet->duration = kTimeBase.den / (kTimeBase.num * kFramesPerSec);
         }
-        const int written = sink(packet_);
-        av_packet_unref(packet_);
-        if (written < 0) {
-            return written;
-        }
-    }
+        return sink(packet);
+    });
 }
 
 } // namespace murva
