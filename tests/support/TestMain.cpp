@@ -11,18 +11,13 @@ namespace murva::test {
 namespace {
 QTemporaryDir *privateFolder = nullptr;
 
-// A test that needs the private desktop gets its display and sound server from the
-// fixture's "env" file (lines of the form `export NAME=value`).
-void joinDesktopSession()
+// Reads a fixture's "env" file (lines `NAME=value`, optionally prefixed by `export `)
+// into this process's environment.
+bool loadEnvFile(const QString &path)
 {
-    const QString session = qEnvironmentVariable("MURVA_TEST_SESSION");
-    if (session.isEmpty()) {
-        return;
-    }
-    QFile env(session + "/env");
+    QFile env(path);
     if (!env.open(QIODevice::ReadOnly)) {
-        qWarning("desktop session %s is not running", qPrintable(session));
-        return;
+        return false;
     }
     for (QByteArray line : env.readAll().split('\n')) {
         line = line.trimmed();
@@ -33,6 +28,34 @@ void joinDesktopSession()
         if (equals > 0) {
             qputenv(line.left(equals).constData(), line.mid(equals + 1));
         }
+    }
+    return true;
+}
+
+// A test that needs the private desktop gets its display and sound server from the
+// fixture's "env" file.
+void joinDesktopSession()
+{
+    const QString session = qEnvironmentVariable("MURVA_TEST_SESSION");
+    if (session.isEmpty()) {
+        return;
+    }
+    if (!loadEnvFile(session + "/env")) {
+        qWarning("desktop session %s is not running", qPrintable(session));
+    }
+}
+
+// A test that needs the local service gets MURVA_SERVICE_URL from the fixture's "env"
+// file; without the fixture no test may reach a service left over from elsewhere.
+void joinService()
+{
+    const QString folder = qEnvironmentVariable("MURVA_SERVICE_DIR");
+    qunsetenv("MURVA_SERVICE_URL");
+    if (folder.isEmpty()) {
+        return;
+    }
+    if (!loadEnvFile(folder + "/env")) {
+        qWarning("local service %s is not running", qPrintable(folder));
     }
 }
 } // namespace
@@ -45,6 +68,11 @@ QString privateHome()
 bool hasDesktopSession()
 {
     return !qEnvironmentVariable("MURVA_TEST_SESSION").isEmpty();
+}
+
+bool hasService()
+{
+    return !qEnvironmentVariable("MURVA_SERVICE_URL").isEmpty();
 }
 
 } // namespace murva::test
@@ -66,6 +94,7 @@ int main(int argc, char **argv)
     qunsetenv("WAYLAND_DISPLAY");
     qputenv("PULSE_SERVER", "unix:/nonexistent/murva-test-no-sound-server");
     murva::test::joinDesktopSession();
+    murva::test::joinService();
 
     QCoreApplication app(argc, argv);
     testing::InitGoogleMock(&argc, argv);

@@ -1,0 +1,160 @@
+#include "DevService.h"
+
+#include <QEventLoop>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace murva::test {
+namespace {
+
+QByteArray jsonText(const QJsonValue &value)
+{
+    // QJsonDocument holds only objects and arrays: write any other value inside an
+    // array and take the brackets off again.
+    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    return wrapped.mid(1, wrapped.size() - 2);
+}
+
+} // namespace
+
+DevService DevService::fromEnvironment()
+{
+    return DevService(QUrl(qEnvironmentVariable("MURVA_SERVICE_URL")));
+}
+
+DevService::DevService(const QUrl &base)
+    : base_(base)
+{
+}
+
+QUrl DevService::base() const
+{
+    return base_;
+}
+
+QUrl DevService::url(const QString &path) const
+{
+    QUrl result = base_;
+    result.setPath(base_.path() + path);
+    return result;
+}
+
+QJsonObject DevService::call(const QByteArray &method, const QString &path, const QJsonValue &body)
+{
+    if (base_.isEmpty()) {
+        ADD_FAILURE() << "no service: the test must declare FIXTURES service";
+        return {};
+    }
+    QNetworkAccessManager network;
+    QNetworkRequest request(url(path));
+    request.setTransferTimeout(10000);
+    QByteArray bytes;
+    if (!body.isUndefined()) {
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+        bytes = jsonText(body);
+    }
+    QNetworkReply *reply = network.sendCustomRequest(request, method, bytes);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    const QByteArray answer = reply->readAll();
+    reply->deleteLater();
+    if (status != 200) {
+        ADD_FAILURE() << "control call " << method.constData() << " " << qPrintable(path)
+                      << " answered " << status << ": " << answer.constData();
+        return {};
+    }
+    return QJsonDocument::fromJson(answer).object();
+}
+
+void DevService::reset()
+{
+    call("POST", "/control/reset", QJsonObject{});
+}
+
+QString DevService::issueToken(const QString &email)
+{
+    return call("POST", "/control/token", QJsonObject{{"email", email}})
+        .value("accessToken")
+        .toString();
+}
+
+void DevService::setMe(const QJsonObject &me)
+{
+    call("PUT", "/control/me", me);
+}
+
+void DevService::setNext(const QJsonValue &reply)
+{
+    call("PUT", "/control/next", reply);
+}
+
+void DevService::setUpcoming(const QJsonValue &reply)
+{
+    call("PUT", "/control/upcoming", reply);
+}
+
+void DevService::setTitles(const QJsonValue &reply)
+{
+    call("PUT", "/control/titles", reply);
+}
+
+void DevService::inject(const QString &path, int status, const QByteArray &body, int count)
+{
+    call("POST", "/control/inject",
+         QJsonObject{{"path", path}, {"status", status}, {"body", QString::fromUtf8(body)}, {"count", count}});
+}
+
+void DevService::delay(const QString &path, int ms, int count)
+{
+    call("POST", "/control/delay", QJsonObject{{"path", path}, {"ms", ms}, {"count", count}});
+}
+
+void DevService::cutUpload(qint64 afterBytes, int count)
+{
+    call("POST", "/control/cut", QJsonObject{{"afterBytes", afterBytes}, {"count", count}});
+}
+
+void DevService::notesWriting(double sec)
+{
+    call("POST", "/control/notes", QJsonObject{{"writingSec", sec}});
+}
+
+void DevService::oauth(const QJsonObject &knobs)
+{
+    call("POST", "/control/oauth", knobs);
+}
+
+void DevService::beginReply(const QJsonObject &fields)
+{
+    call("POST", "/control/begin", fields);
+}
+
+QJsonArray DevService::requests()
+{
+    return call("GET", "/control/requests", QJsonValue::Undefined).value("requests").toArray();
+}
+
+QJsonArray DevService::requests(const QString &path)
+{
+    QJsonArray matching;
+    for (const QJsonValue &request : requests()) {
+        if (request.toObject().value("path").toString() == path) {
+            matching.append(request);
+        }
+    }
+    return matching;
+}
+
+QJsonArray DevService::meetings()
+{
+    return call("GET", "/control/meetings", QJsonValue::Undefined).value("meetings").toArray();
+}
+
+} // namespace murva::test
