@@ -37,4 +37,9 @@ QString configHome()
     return fromEnvironment("XDG_CONFIG_HOME", ".config");
 }
 
+QString recordingsFolder()
+{
+    return dataHome() + QStringLiteral("/Murva Recorder/Recordings");
+}
+
 } // namespace murva::UserFolders

@@ -10,4 +10,7 @@ QString stateHome();  // $XDG_STATE_HOME, else ~/.local/state
 QString dataHome();   // $XDG_DATA_HOME, else ~/.local/share
 QString configHome(); // $XDG_CONFIG_HOME, else ~/.config
 
+// Where recordings wait until they are saved: "Murva Recorder/Recordings" in dataHome().
+QString recordingsFolder();
+
 } // namespace murva::UserFolders

@@ -1,0 +1,296 @@
+// The saver against the local service over loopback: begin, upload and ready, resuming,
+// and every failure leaving the record "failed" with its video on disk.
+
+#include "saving/Saver.h"
+
+#include "support/AwaitTask.h"
+#include "support/DevService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace murva {
+namespace {
+
+using namespace std::chrono_literals;
+using test::await;
+
+constexpr qint64 kVideoBytes = 300 * 1024;
+
+class SaverService : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        service.reset();
+        token = service.issueToken();
+    }
+
+    RecorderAPI api()
+    {
+        // Copied into the result type: QCoro 0.8 moves from a co_returned lvalue of another type.
+        RecorderAPI client(service.base(), [this]() -> QCoro::Task<std::optional<QString>> {
+            co_return std::optional<QString>(token);
+        });
+        client.setSleep([this](double seconds) -> QCoro::Task<> {
+            sleeps.push_back(seconds);
+            co_return;
+        });
+        return client;
+    }
+
+    // An ended recording waiting for its first save, with a video of random bytes.
+    Recording ended(const QString &id)
+    {
+        Recording recording(id, "Weekly", CallApp::zoom, std::chrono::system_clock::now() - 10min,
+                            QUrl("https://zoom.us/j/123"));
+        recording.durationSec = 61.5;
+        recording.turns = {{0, 2.5, Side::host}, {3, 9.5, Side::guests}};
+        recording.status = Recording::Status::failed;
+        QByteArray bytes(kVideoBytes, Qt::Uninitialized);
+        QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
+        QFile video(store.videoURL(id));
+        EXPECT_TRUE(video.open(QIODevice::WriteOnly));
+        video.write(bytes);
+        store.put(recording);
+        return recording;
+    }
+
+    // A begin made earlier, as a save that stopped half-way would have left it.
+    Begun begunEarlier(SystemTime at)
+    {
+        const BeginRequest request =
+            BeginRequest::make("Weekly", std::chrono::system_clock::now(), std::nullopt, kVideoBytes, 62, {});
+        const BeginReply reply = await(api().begin(request));
+        return Begun{reply.meetingId, reply.uploadUrl.toString(), at};
+    }
+
+    Saver::Outcome save(const Recording &recording)
+    {
+        Saver saver(api(), store);
+        return await(saver.save(recording, [this](double fraction) { progress.push_back(fraction); }));
+    }
+
+    QStringList paths()
+    {
+        QStringList seen;
+        for (const QJsonValue &request : service.requests()) {
+            seen.append(request["method"].toString() + " " + request["path"].toString());
+        }
+        return seen;
+    }
+
+    QJsonObject meeting(const QString &meetingId)
+    {
+        for (const QJsonValue &meeting : service.meetings()) {
+            if (meeting["meetingId"].toString() == meetingId) {
+                return meeting.toObject();
+            }
+        }
+        return {};
+    }
+
+    // What every failure must leave: the record "failed" and its whole video.
+    void expectKeptForRetry(const QString &id)
+    {
+        const std::optional<Recording> stored = store.get(id);
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(stored->status, Recording::Status::failed);
+        EXPECT_EQ(store.videoBytes(id), kVideoBytes);
+    }
+
+    test::DevService service = test::DevService::fromEnvironment();
+    QString token;
+    QTemporaryDir folder;
+    RecordingStore store{folder.path() + "/Recordings"};
+    std::vector<double> sleeps;
+    std::vector<double> progress;
+};
+
+TEST_F(SaverService, WholeSave)
+{
+    service.beginReply(QJsonObject{{"title", "Weekly sync"}, {"customer", "acme"}});
+    const Recording recording = ended("r1");
+    const Saver::Outcome outcome = save(recording);
+
+    ASSERT_EQ(outcome.kind, Saver::Outcome::Kind::saved);
+    EXPECT_EQ(outcome.customer, "acme");
+    const QJsonObject stored = meeting(outcome.meetingId);
+    EXPECT_TRUE(stored["uploaded"].toBool());
+    EXPECT_TRUE(stored["ready"].toBool());
+    EXPECT_EQ(stored["uploadBytes"].toInteger(), kVideoBytes);
+    EXPECT_EQ(stored["uploadContentType"].toString(), "video/mp4");
+    EXPECT_EQ(paths(), (QStringList{"POST /recorder/begin", "PUT /upload/" + outcome.meetingId, "POST /recorder/ready"}));
+
+    const QJsonObject begin =
+        QJsonDocument::fromJson(service.requests("/recorder/begin")[0].toObject()["body"].toString().toUtf8()).object();
+    EXPECT_EQ(begin["bytes"].toInteger(), kVideoBytes);
+    EXPECT_EQ(begin["durationSec"].toDouble(), 62);
+    EXPECT_EQ(begin["joinUrl"].toString(), "https://zoom.us/j/123");
+
+    const std::optional<Recording> saved = store.get("r1");
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->status, Recording::Status::saved);
+    EXPECT_EQ(saved->title, "Weekly sync"); // the service's title replaces ours
+    EXPECT_EQ(saved->customer, "acme");
+    EXPECT_FALSE(QFile::exists(store.videoURL("r1")));
+
+    ASSERT_GE(progress.size(), 2u);
+    EXPECT_EQ(progress.back(), 1.0);
+    for (std::size_t at = 0; at + 1 < progress.size(); ++at) {
+        EXPECT_LE(progress[at], 0.95);
+        EXPECT_LE(progress[at], progress[at + 1]);
+    }
+
+    // Saving it again asks nothing of the service.
+    const std::size_t before = service.requests().size();
+    EXPECT_EQ(save(recording), outcome);
+    EXPECT_EQ(service.requests().size(), before);
+}
+
+TEST_F(SaverService, ResumesAYoungUploadWithoutBeginningAgain)
+{
+    Recording recording = ended("r2");
+    recording.begun = begunEarlier(std::chrono::system_clock::now() - 600s);
+    recording.customer = "stored-customer";
+    store.put(recording);
+    const QStringList before = paths();
+
+    const Saver::Outcome outcome = save(recording);
+    ASSERT_EQ(outcome.kind, Saver::Outcome::Kind::saved);
+    EXPECT_EQ(outcome.meetingId, recording.begun->meetingId);
+    EXPECT_EQ(outcome.customer, "stored-customer");
+    EXPECT_EQ(paths().mid(before.size()),
+              (QStringList{"PUT /upload/" + recording.begun->meetingId, "POST /recorder/ready"}));
+}
+
+TEST_F(SaverService, ExpiredUploadIsCancelledAndBegunAnew)
+{
+    Recording recording = ended("r3");
+    recording.begun = begunEarlier(std::chrono::system_clock::now() - 3600s);
+    store.put(recording);
+    const QStringList before = paths();
+
+    const Saver::Outcome outcome = save(recording);
+    ASSERT_EQ(outcome.kind, Saver::Outcome::Kind::saved);
+    EXPECT_NE(outcome.meetingId, recording.begun->meetingId);
+    EXPECT_EQ(paths().mid(before.size()), (QStringList{"POST /recorder/cancel", "POST /recorder/begin",
+                                                       "PUT /upload/" + outcome.meetingId, "POST /recorder/ready"}));
+    EXPECT_TRUE(meeting(recording.begun->meetingId)["cancelled"].toBool());
+}
+
+TEST_F(SaverService, ReadyWaitsWhileTheServiceHasNotSeenTheFile)
+{
+    service.inject("/recorder/ready", 200, R"({"ok": false, "error": "notUploaded"})", 2);
+    const Saver::Outcome outcome = save(ended("r4"));
+    ASSERT_EQ(outcome.kind, Saver::Outcome::Kind::saved);
+    EXPECT_EQ(sleeps, (std::vector<double>{2, 4}));
+    EXPECT_EQ(service.requests("/recorder/ready").size(), 3);
+}
+
+TEST_F(SaverService, RefusedBeginsKeepTheRecording)
+{
+    const Recording recording = ended("r5");
+    service.inject("/recorder/begin", 401, "");
+    EXPECT_EQ(save(recording), Saver::Outcome::failed(SaveError::signIn));
+    expectKeptForRetry("r5");
+
+    service.inject("/recorder/begin", 403, R"({"ok": false, "error": "notOnTeam"})");
+    EXPECT_EQ(save(recording), Saver::Outcome::failed(SaveError::notOnTeam));
+    expectKeptForRetry("r5");
+
+    service.inject("/recorder/begin", 500, "<html>upstream broke</html>");
+    EXPECT_EQ(save(recording), Saver::Outcome::failed(SaveError::failed));
+    expectKeptForRetry("r5");
+    EXPECT_FALSE(store.get("r5")->begun);
+    EXPECT_FALSE(paths().join('\n').contains("PUT ")); // nothing was uploaded
+}
+
+TEST_F(SaverService, LostConnectionKeepsTheAddressForARetry)
+{
+    const Recording recording = ended("r6");
+    // Qt quietly sends a request again on a fresh connection a couple of times, so the
+    // service cuts more often than that.
+    service.cutUpload(64 * 1024, 5);
+    EXPECT_EQ(save(recording), Saver::Outcome::failed(SaveError::offline));
+    expectKeptForRetry("r6");
+    const std::optional<Begun> kept = store.get("r6")->begun;
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(service.requests("/recorder/cancel").size(), 0);
+
+    service.reset(); // no more cuts; meetings are forgotten too, so begin it again by hand
+    token = service.issueToken();
+    Recording retry = *store.get("r6");
+    retry.begun = begunEarlier(kept->at);
+    store.put(retry);
+    const Saver::Outcome outcome = save(retry);
+    ASSERT_EQ(outcome.kind, Saver::Outcome::Kind::saved);
+    EXPECT_EQ(service.requests("/recorder/begin").size(), 1); // only the one made by hand
+}
+
+TEST_F(SaverService, RefusedUploadIsCancelled)
+{
+    const Recording recording = ended("r7");
+    service.inject("/upload/*", 403, R"({"ok": false, "error": "failed"})");
+    EXPECT_EQ(save(recording), Saver::Outcome::failed(SaveError::notUploaded));
+    expectKeptForRetry("r7");
+    EXPECT_FALSE(store.get("r7")->begun);
+    EXPECT_EQ(service.requests("/recorder/cancel").size(), 1);
+}
+
+TEST_F(SaverService, MissingVideoCancelsAndForgetsTheRecord)
+{
+    Recording recording = ended("r8");
+    recording.begun = begunEarlier(std::chrono::system_clock::now() - 60s);
+    store.put(recording);
+    QFile::remove(store.videoURL("r8"));
+
+    EXPECT_EQ(save(recording), Saver::Outcome::missing());
+    EXPECT_FALSE(store.get("r8"));
+    const QJsonArray cancels = service.requests("/recorder/cancel");
+    ASSERT_EQ(cancels.size(), 1);
+    EXPECT_EQ(QJsonDocument::fromJson(cancels[0].toObject()["body"].toString().toUtf8()).object(),
+              (QJsonObject{{"meetingId", recording.begun->meetingId}}));
+
+    // Without a begun nothing is asked at all.
+    const Recording bare = ended("r9");
+    QFile::remove(store.videoURL("r9"));
+    const std::size_t before = service.requests().size();
+    EXPECT_EQ(save(bare), Saver::Outcome::missing());
+    EXPECT_EQ(service.requests().size(), before);
+}
+
+TEST_F(SaverService, UploadsOnlyToWebAddresses)
+{
+    // A broken or hostile service hands out a local file as the upload address.
+    QTemporaryDir elsewhere;
+    const QString victim = elsewhere.path() + "/precious.txt";
+    QFile precious(victim);
+    ASSERT_TRUE(precious.open(QIODevice::WriteOnly));
+    precious.write("keep me");
+    precious.close();
+    const QString address = QUrl::fromLocalFile(victim).toString();
+    service.inject("/recorder/begin", 200,
+                   QJsonDocument(QJsonObject{{"meetingId", "m-file"}, {"uploadUrl", address}}).toJson());
+
+    EXPECT_EQ(save(ended("r10")), Saver::Outcome::failed(SaveError::notUploaded));
+    QFile check(victim);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(check.readAll() == "keep me") << "the upload overwrote a local file";
+    expectKeptForRetry("r10");
+    EXPECT_FALSE(store.get("r10")->begun);
+    const QJsonArray cancels = service.requests("/recorder/cancel");
+    ASSERT_EQ(cancels.size(), 1);
+    EXPECT_EQ(QJsonDocument::fromJson(cancels[0].toObject()["body"].toString().toUtf8()).object(),
+              (QJsonObject{{"meetingId", "m-file"}}));
+}
+
+} // namespace
+} // namespace murva
