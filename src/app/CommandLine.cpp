@@ -45,6 +45,10 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             options.welcome = true;
         } else if (argument == "--home") {
             options.home = true;
+        } else if (argument == "--headless") {
+            options.headless = true;
+        } else if (argument == "--connect") {
+            options.connect = true;
         } else if (argument == "--list-windows") {
             options.listWindows = true;
         } else if (argument == "--preview-bar" && i + 1 < arguments.size() && !options.previewBar) {
@@ -69,6 +73,10 @@ QString CommandLine::helpText()
         "  --welcome              Open the welcome window at launch.\n"
         "  --home                 Open the home window 3 seconds after launch.\n"
         "  --preview-bar NAME     Show a sample phase in the recording bar.\n"
+        "  --headless             Run without the tray icon and windows, copying the log\n"
+        "                         to standard output, until stopped (Ctrl-C, SIGTERM).\n"
+        "  --connect              Connect an account at launch: the sign-in opens in the\n"
+        "                         browser.\n"
         "\n"
         "Trying the recording without the interface (no window opens; exit status 0 on\n"
         "success, 1 when the recording could not start):\n"

@@ -26,6 +26,11 @@ struct CommandLine {
     bool welcome = false;
     bool home = false;
     std::optional<QString> previewBar;
+    // "--headless": no tray icon and no windows; the log also goes to standard output,
+    // and the recorder runs until it is asked to quit (SIGTERM, SIGINT).
+    bool headless = false;
+    // "--connect": start connecting an account at launch, in the browser.
+    bool connect = false;
     bool listWindows = false;
     // Only when "--self-test" is followed by a number of seconds and a path; otherwise
     // the application starts normally.

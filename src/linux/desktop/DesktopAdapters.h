@@ -1,0 +1,26 @@
+#pragma once
+
+#include "desktop/Autostart.h"
+#include "desktop/BrowserOpener.h"
+#include "desktop/Permissions.h"
+#include "desktop/Relauncher.h"
+
+#include <memory>
+
+// The Linux adapters of the desktop ports. The executable's path is this process's own
+// (QCoreApplication must exist).
+namespace murva::Adapters {
+
+// xdg-open, which honours $BROWSER where no desktop is detected.
+std::unique_ptr<BrowserOpener> browserOpener();
+
+// "$XDG_CONFIG_HOME/autostart/murva-recorder.desktop" starting this executable.
+std::unique_ptr<Autostart> autostart();
+
+// The sound server's default input and the X display; asking opens the sound settings.
+std::unique_ptr<Permissions> permissions();
+
+// This executable again, a second after the process has quit.
+std::unique_ptr<Relauncher> relauncher();
+
+} // namespace murva::Adapters

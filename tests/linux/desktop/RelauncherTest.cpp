@@ -1,0 +1,31 @@
+// Relaunching starts the program again after the delay, with no shell parsing its path.
+
+#include "desktop/ShellRelauncher.h"
+
+#include "ScratchScripts.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace murva {
+namespace {
+
+TEST(ShellRelauncher, StartsTheProgramAgainAfterTheDelayWhateverItsPath)
+{
+    QTemporaryDir folder;
+    const QString record = folder.filePath("ran");
+    ShellRelauncher relauncher(test::writeRecordingScript(folder.filePath("it's $HOME; a \"program\""), record), 1);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    ASSERT_TRUE(relauncher.relaunchSoon());
+    EXPECT_FALSE(QFile::exists(record)) << "not before the delay";
+    test::waitForRecord(record);
+    EXPECT_TRUE(QFile::exists(record));
+    EXPECT_GE(elapsed.elapsed(), 1000);
+}
+
+} // namespace
+} // namespace murva
