@@ -1,0 +1,98 @@
+#include "model/ModelAdapters.h"
+
+#include "accounts/SignIn.h"
+#include "recordings/RecordingStore.h"
+
+namespace murva {
+
+namespace {
+
+QCoro::Task<std::optional<QString>> tokenOf(SignIn *signIn, const std::optional<QString> &accountArgument)
+{
+    const std::optional<QString> account = accountArgument;
+    if (!account) {
+        co_return std::nullopt;
+    }
+    auto asking = signIn->accessToken(*account);
+    co_return co_await asking;
+}
+
+} // namespace
+
+QCoro::Task<> SignInAccounts::load()
+{
+    return signIn_.load();
+}
+
+QList<AccountConnection> SignInAccounts::connections() const
+{
+    return signIn_.connections();
+}
+
+std::optional<QString> SignInAccounts::activeId() const
+{
+    return signIn_.activeId();
+}
+
+QCoro::Task<QString> SignInAccounts::connect()
+{
+    return signIn_.connect();
+}
+
+QCoro::Task<> SignInAccounts::remember(const Me &me, const QString &id)
+{
+    return signIn_.remember(me, id);
+}
+
+QCoro::Task<> SignInAccounts::select(const QString &id)
+{
+    return signIn_.select(id);
+}
+
+QCoro::Task<> SignInAccounts::remove(const QString &id)
+{
+    return signIn_.remove(id);
+}
+
+RecorderAPI ServiceForAccounts::api(const std::optional<QString> &account) const
+{
+    SignIn *signIn = &signIn_;
+    return RecorderAPI(signIn_.apiBase(), [signIn, account] { return tokenOf(signIn, account); });
+}
+
+// The client copies itself before its first wait, so a temporary one is safe.
+QCoro::Task<Me> ServiceForAccounts::me(const std::optional<QString> &account)
+{
+    return api(account).me();
+}
+
+QCoro::Task<std::optional<NextMeeting>> ServiceForAccounts::next(const std::optional<QString> &account)
+{
+    return api(account).next();
+}
+
+QCoro::Task<std::optional<std::vector<UpcomingMeeting>>> ServiceForAccounts::upcoming(
+    const std::optional<QString> &account, const SystemTime &until)
+{
+    return api(account).upcoming(until);
+}
+
+QCoro::Task<RecentInfo> ServiceForAccounts::recentInfo(const std::optional<QString> &account,
+                                                       const QStringList &meetingIds)
+{
+    return api(account).recentInfo(meetingIds);
+}
+
+QCoro::Task<Saver::Outcome> ServiceForAccounts::save(const std::optional<QString> &accountArgument,
+                                                     const Recording &recordingArgument,
+                                                     const Upload::Progress &progressArgument)
+{
+    const Recording recording = recordingArgument;
+    const Upload::Progress progress = progressArgument;
+    // The saver lives in this frame for the whole save.
+    const Saver saver(api(accountArgument), store_);
+    auto saving = saver.save(recording, progress);
+    co_return co_await saving;
+}
+
+} // namespace murva

@@ -1,0 +1,251 @@
+#include "oauth/OAuth.h"
+
+#include <QCryptographicHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace murva::OAuth {
+namespace {
+
+std::optional<QJsonObject> jsonObject(const QByteArray &body)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+        return std::nullopt;
+    }
+    return document.object();
+}
+
+std::optional<QUrl> endpoint(const QJsonObject &object, const QString &key)
+{
+    const QJsonValue value = object.value(key);
+    if (!value.isString()) {
+        return std::nullopt;
+    }
+    const QString text = value.toString();
+    // QUrl lower-cases the scheme, so the case-sensitive check looks at the text itself.
+    if (!text.startsWith(QLatin1String("https:")) && !text.startsWith(QLatin1String("http:"))) {
+        return std::nullopt;
+    }
+    const QUrl url(text, QUrl::StrictMode);
+    if (!url.isValid()) {
+        return std::nullopt;
+    }
+    return url;
+}
+
+// Letters, marks and digits of any script, as a form body may carry them unencoded.
+bool keptInForm(char32_t codePoint)
+{
+    if (codePoint < 0x80) {
+        return (codePoint >= 'a' && codePoint <= 'z') || (codePoint >= 'A' && codePoint <= 'Z')
+            || (codePoint >= '0' && codePoint <= '9') || codePoint == '-' || codePoint == '.'
+            || codePoint == '_' || codePoint == '~';
+    }
+    return QChar::isLetterOrNumber(codePoint) || QChar::isMark(codePoint);
+}
+
+// Lone surrogates cannot be written as UTF-8.
+bool encodable(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+        } else if (c.isSurrogate()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QByteArray formEncoded(const QString &text)
+{
+    if (!encodable(text)) {
+        return {};
+    }
+    QByteArray out;
+    const std::u32string codePoints = text.toStdU32String();
+    for (const char32_t codePoint : codePoints) {
+        const QByteArray utf8 = QString::fromUcs4(&codePoint, 1).toUtf8();
+        if (keptInForm(codePoint)) {
+            out += utf8;
+            continue;
+        }
+        for (const char byte : utf8) {
+            out += '%';
+            out += QByteArray::number(quint8(byte), 16).rightJustified(2, '0').toUpper();
+        }
+    }
+    return out;
+}
+
+// Query values keep what a query allows except the characters that would change how
+// it splits or decodes ("&", "=", "+", "#").
+QByteArray queryEncoded(const QString &text)
+{
+    return QUrl::toPercentEncoding(text, QByteArrayLiteral("!$'()*,/:;?@"));
+}
+
+struct QueryItem {
+    QString name;
+    std::optional<QString> value; // absent when the item has no "="
+};
+
+std::vector<QueryItem> queryItems(const QUrl &url)
+{
+    std::vector<QueryItem> items;
+    if (!url.hasQuery()) {
+        return items;
+    }
+    const QString query = url.query(QUrl::FullyEncoded);
+    for (const QString &piece : query.split(QLatin1Char('&'))) {
+        const qsizetype equals = piece.indexOf(QLatin1Char('='));
+        const auto decoded = [](const QString &text) {
+            return QUrl::fromPercentEncoding(text.toUtf8());
+        };
+        if (equals < 0) {
+            items.push_back({decoded(piece), std::nullopt});
+        } else {
+            items.push_back({decoded(piece.left(equals)), decoded(piece.mid(equals + 1))});
+        }
+    }
+    return items;
+}
+
+const QueryItem *firstNamed(const std::vector<QueryItem> &items, const QString &name)
+{
+    const auto found = std::find_if(items.begin(), items.end(),
+                                    [&](const QueryItem &item) { return item.name == name; });
+    return found == items.end() ? nullptr : &*found;
+}
+
+} // namespace
+
+std::optional<Discovery> discovery(const QByteArray &body)
+{
+    const auto object = jsonObject(body);
+    if (!object) {
+        return std::nullopt;
+    }
+    const auto authorize = endpoint(*object, QStringLiteral("authorization_endpoint"));
+    const auto token = endpoint(*object, QStringLiteral("token_endpoint"));
+    const auto registration = endpoint(*object, QStringLiteral("registration_endpoint"));
+    if (!authorize || !token || !registration) {
+        return std::nullopt;
+    }
+    return Discovery{*authorize, *token, *registration};
+}
+
+std::optional<QString> clientId(const QByteArray &body)
+{
+    const auto object = jsonObject(body);
+    if (!object) {
+        return std::nullopt;
+    }
+    const QJsonValue value = object->value(QStringLiteral("client_id"));
+    if (!value.isString() || value.toString().isEmpty()) {
+        return std::nullopt;
+    }
+    return value.toString();
+}
+
+std::optional<Tokens> tokens(const QByteArray &body, const QDateTime &now)
+{
+    const auto object = jsonObject(body);
+    if (!object) {
+        return std::nullopt;
+    }
+    const QJsonValue access = object->value(QStringLiteral("access_token"));
+    const QJsonValue refresh = object->value(QStringLiteral("refresh_token"));
+    const QJsonValue expiresIn = object->value(QStringLiteral("expires_in"));
+    if (!access.isString() || !refresh.isString() || !expiresIn.isDouble()) {
+        return std::nullopt;
+    }
+    // Renew a minute early; a lifetime beyond a century is treated as a century so the
+    // date arithmetic cannot overflow.
+    constexpr double kEarlySec = 60;
+    constexpr double kLongestSec = 100.0 * 365 * 24 * 3600;
+    const double lifetimeSec = std::clamp(expiresIn.toDouble() - kEarlySec, 0.0, kLongestSec);
+    return Tokens{access.toString(), refresh.toString(),
+                  now.addMSecs(qint64(std::llround(lifetimeSec * 1000.0)))};
+}
+
+bool refusedRefresh(int status)
+{
+    return status == 400 || status == 401;
+}
+
+QUrl authorizeURL(const Discovery &discovery, const QString &clientId, const QString &redirectUri,
+                  const QString &challenge, const QString &state)
+{
+    const FormPairs items{
+        {QStringLiteral("response_type"), QStringLiteral("code")},
+        {QStringLiteral("client_id"), clientId},
+        {QStringLiteral("redirect_uri"), redirectUri},
+        {QStringLiteral("code_challenge"), challenge},
+        {QStringLiteral("code_challenge_method"), QStringLiteral("S256")},
+        {QStringLiteral("state"), state},
+    };
+    QByteArrayList parts;
+    for (const auto &[name, value] : items) {
+        parts += queryEncoded(name) + '=' + queryEncoded(value);
+    }
+    QUrl url = discovery.authorize;
+    url.setQuery(QString::fromLatin1(parts.join('&')), QUrl::StrictMode);
+    return url;
+}
+
+std::optional<QString> code(const QUrl &redirect, const QString &state)
+{
+    const std::vector<QueryItem> items = queryItems(redirect);
+    const QueryItem *stateItem = firstNamed(items, QStringLiteral("state"));
+    if (!stateItem || !stateItem->value || *stateItem->value != state) {
+        return std::nullopt;
+    }
+    const QueryItem *codeItem = firstNamed(items, QStringLiteral("code"));
+    if (!codeItem || !codeItem->value || codeItem->value->isEmpty()) {
+        return std::nullopt;
+    }
+    return *codeItem->value;
+}
+
+QString randomToken(int bytes)
+{
+    if (bytes <= 0) {
+        return {};
+    }
+    std::vector<quint32> words((bytes + 3) / 4);
+    QRandomGenerator::system()->fillRange(words.data(), qsizetype(words.size()));
+    const QByteArray random(reinterpret_cast<const char *>(words.data()), bytes);
+    return base64Url(random);
+}
+
+QString challenge(const QString &verifier)
+{
+    return base64Url(QCryptographicHash::hash(verifier.toUtf8(), QCryptographicHash::Sha256));
+}
+
+QString base64Url(const QByteArray &bytes)
+{
+    return QString::fromLatin1(
+        bytes.toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals));
+}
+
+QByteArray form(const FormPairs &pairs)
+{
+    QByteArrayList parts;
+    for (const auto &[name, value] : pairs) {
+        parts += formEncoded(name) + '=' + formEncoded(value);
+    }
+    return parts.join('&');
+}
+
+} // namespace murva::OAuth

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "FakeKeychain.h"
+#include "LoopbackBrowser.h"
+#include "StubAuthServer.h"
+
+#include "accounts/SignIn.h"
+#include "support/AwaitTask.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
+#include <functional>
+#include <memory>
+
+namespace murva::test {
+
+inline QDateTime fixedNow()
+{
+    return QDateTime::fromString(QStringLiteral("2026-03-01T12:00:00Z"), Qt::ISODate);
+}
+
+inline AccountConnection account(const QString &id, const QDateTime &expiresAt,
+                                 std::optional<Me> me = std::nullopt)
+{
+    return {id, "client-" + id, Tokens{"access-of-" + id, "refresh-of-" + id, expiresAt}, me};
+}
+
+inline Me person(const QString &app, std::optional<QString> email)
+{
+    Me me;
+    me.app = app;
+    me.email = email;
+    return me;
+}
+
+// Runs the event loop until `done` holds or two seconds pass.
+inline bool runUntil(const std::function<bool()> &done)
+{
+    QDeadlineTimer deadline(2000);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+// A SignIn on a fake keychain and browser, talking to a stub authorization server, on a
+// clock the test sets.
+struct SignInHarness {
+    FakeKeychain keychain;
+    LoopbackBrowser browser;
+    StubAuthServer server;
+    QDateTime now = fixedNow();
+    double browserWaitSec = 600;
+    std::unique_ptr<SignIn> signIn;
+
+    void store(const SavedAccounts &saved) { keychain.item = AccountsFormat::encode(saved); }
+
+    std::optional<SavedAccounts> stored() const
+    {
+        return keychain.item ? AccountsFormat::decode(*keychain.item) : std::nullopt;
+    }
+
+    SignIn &start()
+    {
+        SignIn::Options options;
+        options.now = [this] { return now; };
+        options.unreadableRetryDelay = std::chrono::milliseconds(10);
+        options.clientName = QStringLiteral("Murva Recorder test");
+        options.browserWaitSec = browserWaitSec;
+        signIn = std::make_unique<SignIn>(server.base(), keychain, browser, options);
+        await(signIn->load());
+        return *signIn;
+    }
+};
+
+} // namespace murva::test

@@ -1,0 +1,367 @@
+#pragma once
+
+#include "model/Model.h"
+#include "screen/ScreenContentSource.h"
+
+#include <QFile>
+
+#include <coroutine>
+#include <deque>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace murva::test {
+
+// A clock that moves only when the test says so, firing due alarms in time order.
+class FakeClock : public ModelClock {
+public:
+    explicit FakeClock(SystemTime start) : now_(start) {}
+
+    SystemTime now() const override { return now_; }
+    std::unique_ptr<ClockAlarm> after(double delaySec, std::function<void()> fire) override
+    {
+        return add(delaySec, false, std::move(fire));
+    }
+    std::unique_ptr<ClockAlarm> every(double intervalSec, std::function<void()> fire) override
+    {
+        return add(intervalSec, true, std::move(fire));
+    }
+
+    // Moves time forward, firing every alarm that falls due on the way.
+    void advance(double sec)
+    {
+        const SystemTime target = now_ + toDuration(sec);
+        while (true) {
+            Entry *due = nullptr;
+            for (Entry &entry : entries_) {
+                if (*entry.alive && entry.due <= target && (!due || entry.due < due->due)) {
+                    due = &entry;
+                }
+            }
+            if (!due) {
+                break;
+            }
+            now_ = due->due;
+            std::function<void()> fire = due->fire;
+            if (due->repeating) {
+                due->due += toDuration(due->intervalSec);
+            } else {
+                *due->alive = false;
+            }
+            fire();
+        }
+        now_ = target;
+    }
+
+    // Moves time without firing anything (a jump of the wall clock).
+    void jump(double sec) { now_ += toDuration(sec); }
+
+private:
+    struct Entry {
+        SystemTime due;
+        double intervalSec;
+        bool repeating;
+        std::function<void()> fire;
+        std::shared_ptr<bool> alive;
+    };
+    struct Handle : ClockAlarm {
+        std::shared_ptr<bool> alive;
+        ~Handle() override { *alive = false; }
+    };
+
+    static std::chrono::system_clock::duration toDuration(double sec)
+    {
+        return std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::duration<double>(sec));
+    }
+
+    std::unique_ptr<ClockAlarm> add(double sec, bool repeating, std::function<void()> fire)
+    {
+        auto alive = std::make_shared<bool>(true);
+        entries_.push_back(Entry{now_ + toDuration(sec), sec, repeating, std::move(fire), alive});
+        auto handle = std::make_unique<Handle>();
+        handle->alive = alive;
+        return handle;
+    }
+
+    SystemTime now_;
+    std::deque<Entry> entries_;
+};
+
+// Holds coroutines until the test opens it.
+class Gate {
+public:
+    struct Waiter {
+        Gate &gate;
+        bool await_ready() const noexcept { return gate.open_; }
+        void await_suspend(std::coroutine_handle<> waiting) { gate.waiting_.push_back(waiting); }
+        void await_resume() noexcept {}
+    };
+    Waiter wait() { return Waiter{*this}; }
+    void open()
+    {
+        open_ = true;
+        auto waiting = std::move(waiting_);
+        for (auto handle : waiting) {
+            handle.resume();
+        }
+    }
+    bool hasWaiters() const { return !waiting_.empty(); }
+
+private:
+    bool open_ = false;
+    std::vector<std::coroutine_handle<>> waiting_;
+};
+
+// What one fake capture was told, and what its end reports.
+struct CaptureScript {
+    QString path;
+    bool withVideo = false;
+    int begins = 0;
+    int ends = 0;
+    std::vector<Aimed> aims;
+    std::optional<Aimed> aimed;
+    std::function<void()> onBroken;
+    CaptureResult result{42, {}};
+    std::optional<CaptureError> beginFailure;
+    std::shared_ptr<Gate> endGate; // when set, end() waits for it
+};
+
+class FakeCapture : public RecordingCapture {
+public:
+    explicit FakeCapture(std::shared_ptr<CaptureScript> script) : script_(std::move(script)) {}
+
+    void setOnBroken(std::function<void()> onBroken) override { script_->onBroken = std::move(onBroken); }
+    void setDisplays(std::vector<ShareableDisplay>) override {}
+    QCoro::Task<> begin(const CaptureTarget &target, const std::optional<RunningApplication> &) override
+    {
+        const std::shared_ptr<CaptureScript> script = script_;
+        ++script->begins;
+        if (script->beginFailure) {
+            throw *script->beginFailure;
+        }
+        script->aimed = Aimed::of(target);
+        QFile file(script->path);
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(QByteArray(1500, 'v'));
+        }
+        co_return;
+    }
+    void aim(const CaptureTarget &target, const std::optional<RunningApplication> &) override
+    {
+        script_->aims.push_back(Aimed::of(target));
+        script_->aimed = Aimed::of(target);
+    }
+    std::optional<Aimed> aimed() const override { return script_->aimed; }
+    QCoro::Task<CaptureResult> end() override
+    {
+        const std::shared_ptr<CaptureScript> script = script_;
+        ++script->ends;
+        if (script->endGate) {
+            const std::shared_ptr<Gate> gate = script->endGate;
+            auto waiting = gate->wait();
+            co_await waiting;
+        }
+        CaptureResult result = script->result; // a copy: GCC 12 moves from a co_returned lvalue
+        co_return result;
+    }
+
+private:
+    std::shared_ptr<CaptureScript> script_;
+};
+
+class FakeAccounts : public ModelAccounts {
+public:
+    QList<AccountConnection> list;
+    std::optional<QString> active;
+    std::optional<QString> nextConnect; // the account a connect adds; none fails
+
+    static AccountConnection account(const QString &id, const QString &locale = QStringLiteral("en"))
+    {
+        AccountConnection connection;
+        connection.id = id;
+        Me me;
+        me.app = QStringLiteral("Murva ") + id;
+        me.locale = locale;
+        me.meetingsUrl = QUrl(QStringLiteral("https://app.example.com/meetings"));
+        connection.me = me;
+        return connection;
+    }
+
+    QCoro::Task<> load() override { co_return; }
+    QList<AccountConnection> connections() const override { return list; }
+    std::optional<QString> activeId() const override { return active; }
+    std::deque<std::shared_ptr<Gate>> connectGates; // each connect waits for the next one, if any
+
+    QCoro::Task<QString> connect() override
+    {
+        if (!connectGates.empty()) {
+            const std::shared_ptr<Gate> gate = connectGates.front();
+            connectGates.pop_front();
+            auto waiting = gate->wait();
+            co_await waiting;
+        }
+        if (!nextConnect) {
+            throw SaveError::signIn;
+        }
+        list.push_back(account(*nextConnect));
+        active = nextConnect;
+        const QString id = *nextConnect;
+        co_return id;
+    }
+    QCoro::Task<> remember(const Me &me, const QString &id) override
+    {
+        for (AccountConnection &connection : list) {
+            if (connection.id == id) {
+                connection.me = me;
+            }
+        }
+        co_return;
+    }
+    QCoro::Task<> select(const QString &id) override
+    {
+        active = id;
+        co_return;
+    }
+    QCoro::Task<> remove(const QString &id) override
+    {
+        list.removeIf([&](const AccountConnection &connection) { return connection.id == id; });
+        if (active == id) {
+            active = list.isEmpty() ? std::nullopt : std::optional(list.front().id);
+        }
+        co_return;
+    }
+};
+
+class FakeService : public ModelService {
+public:
+    struct SaveCall {
+        std::optional<QString> account;
+        Recording recording;
+    };
+    std::vector<SaveCall> saves;
+    std::deque<Saver::Outcome> outcomes; // default: saved as "meeting-N"
+    std::vector<std::optional<QString>> nextAsks;
+    std::map<QString, std::optional<NextMeeting>> nextByAccount;
+    std::map<QString, std::shared_ptr<Gate>> nextGates;
+    bool nextFails = false;
+    int upcomingAsks = 0;
+    int recentAsks = 0;
+    RecentInfo recentAnswer;
+    QString meLocale = QStringLiteral("en");
+    std::shared_ptr<Gate> saveGate; // when set, a save reports 0.3 and waits for it
+
+    QCoro::Task<Me> me(const std::optional<QString> &account) override
+    {
+        Me me;
+        me.app = QStringLiteral("Murva ") + account.value_or(QString());
+        me.locale = meLocale;
+        co_return me;
+    }
+    QCoro::Task<std::optional<NextMeeting>> next(const std::optional<QString> &accountArgument) override
+    {
+        const QString account = accountArgument.value_or(QString());
+        nextAsks.push_back(accountArgument);
+        if (auto gate = nextGates.find(account); gate != nextGates.end()) {
+            const std::shared_ptr<Gate> held = gate->second;
+            auto waiting = held->wait();
+            co_await waiting;
+        }
+        if (nextFails) {
+            throw SaveError::offline;
+        }
+        std::optional<NextMeeting> answer = nextByAccount[account];
+        co_return answer;
+    }
+    QCoro::Task<std::optional<std::vector<UpcomingMeeting>>> upcoming(const std::optional<QString> &, const SystemTime &) override
+    {
+        ++upcomingAsks;
+        throw SaveError::offline;
+        co_return std::nullopt;
+    }
+    QCoro::Task<RecentInfo> recentInfo(const std::optional<QString> &, const QStringList &) override
+    {
+        ++recentAsks;
+        RecentInfo answer = recentAnswer;
+        co_return answer;
+    }
+    QCoro::Task<Saver::Outcome> save(const std::optional<QString> &account, const Recording &recording,
+                                     const Upload::Progress &progress) override
+    {
+        saves.push_back({account, recording});
+        if (saveGate) {
+            progress(0.3);
+            const std::shared_ptr<Gate> gate = saveGate;
+            auto waiting = gate->wait();
+            co_await waiting;
+        }
+        if (outcomes.empty()) {
+            co_return Saver::Outcome::saved(QStringLiteral("meeting-%1").arg(saves.size()), std::nullopt);
+        }
+        const Saver::Outcome outcome = outcomes.front();
+        outcomes.pop_front();
+        co_return outcome;
+    }
+};
+
+struct FakePermissions : Permissions {
+    bool mic = true;
+    bool screen = true;
+    bool microphoneAllowed() override { return mic; }
+    bool screenAllowed() override { return screen; }
+    bool askForMicrophone() override { return true; }
+};
+
+struct FakeAutostart : Autostart {
+    int registrations = 0;
+    bool on = false;
+    bool registered() override { return on; }
+    bool registerAtLogin() override
+    {
+        ++registrations;
+        on = true;
+        return true;
+    }
+    bool unregisterAtLogin() override
+    {
+        on = false;
+        return true;
+    }
+};
+
+struct FakeBrowser : BrowserOpener {
+    std::vector<QUrl> opened;
+    bool open(const QUrl &address) override
+    {
+        opened.push_back(address);
+        return true;
+    }
+};
+
+struct FakeInspector : MediaInspector {
+    std::map<QString, double> durations; // by file path; others cannot be opened
+    std::optional<MediaFileInfo> inspect(const QString &path) const override
+    {
+        const auto found = durations.find(path);
+        if (found == durations.end()) {
+            return std::nullopt;
+        }
+        return MediaFileInfo{found->second, {}};
+    }
+};
+
+struct FakeScreen : ScreenContentSource {
+    ShareableContent shown;
+    QCoro::Task<std::optional<ShareableContent>> content(bool) override
+    {
+        std::optional<ShareableContent> copy = shown;
+        co_return copy;
+    }
+};
+
+struct NoProcesses : AudioProcessSource {
+    std::vector<AudioProcess> now;
+    std::vector<AudioProcess> processes() override { return now; }
+};
+
+} // namespace murva::test

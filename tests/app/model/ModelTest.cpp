@@ -1,0 +1,614 @@
+#include "ModelFakes.h"
+
+#include "support/AwaitTask.h"
+#include "log/Log.h"
+#include "screen/ScreenAccess.h"
+#include "settings/Settings.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace murva::test {
+namespace {
+
+const Call zoomCall{CallApp::zoom, std::nullopt, true, AudioOwner::app(CallApp::zoom)};
+
+ShareableWindow zoomWindow(std::uint32_t id)
+{
+    ShareableWindow window;
+    window.windowID = id;
+    window.title = QStringLiteral("Zoom Meeting");
+    window.frame = QRectF(0, 0, 1280, 720);
+    window.isOnScreen = true;
+    window.owningApplication = RunningApplication{QStringLiteral("us.zoom.xos"), QStringLiteral("Zoom"), 4242};
+    return window;
+}
+
+QString logText()
+{
+    Log::flush();
+    QFile file(Log::filePath());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+class ModelTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QFile::remove(Settings::standardFilePath());
+        Settings settings;
+        settings.setScreenChecked(true);
+        settings.setAutoRecord(true);
+        settings.setLoginItemSet(true);
+        ScreenAccess::unblock();
+        screen->shown.displays = {ShareableDisplay{1, QRectF(0, 0, 1920, 1080), true}};
+        screen->shown.windows = {zoomWindow(7)};
+        ScreenAccess::setSource(screen);
+        accounts->list = {FakeAccounts::account(QStringLiteral("A"))};
+        accounts->active = QStringLiteral("A");
+        store = std::make_shared<RecordingStore>(folder.path(), [this] { return clock->now(); });
+    }
+
+    void TearDown() override
+    {
+        ScreenAccess::setOnBlocked({});
+        ScreenAccess::setSource(nullptr);
+    }
+
+    ModelParts parts()
+    {
+        ModelParts parts;
+        parts.clock = clock;
+        parts.makeCapture = [this](const QString &path, bool withVideo) -> std::unique_ptr<RecordingCapture> {
+            auto script = std::make_shared<CaptureScript>();
+            script->path = path;
+            script->withVideo = withVideo;
+            script->result = nextResult;
+            script->endGate = nextEndGate;
+            script->beginFailure = nextBeginFailure;
+            captures.push_back(script);
+            return std::make_unique<FakeCapture>(script);
+        };
+        parts.store = store;
+        parts.watcher = std::make_unique<CallWatcher>(std::make_unique<NoProcesses>());
+        parts.accounts = accounts;
+        parts.service = service;
+        parts.permissions = permissions;
+        parts.autostart = autostart;
+        parts.browser = browser;
+        parts.inspector = inspector;
+        parts.arguments = arguments;
+        return parts;
+    }
+
+    Model &launch()
+    {
+        model = std::make_unique<Model>(parts());
+        model->onPhase = [this](const ModelPhase &phase) {
+            shown.push_back(phase);
+            signedInWhenShown.push_back(model->signedIn());
+        };
+        model->onShowWelcome = [this] { ++welcomes; };
+        model->launch();
+        return *model;
+    }
+
+    // Records a call of `durationSec` from start to the end of its save.
+    QString recordCall(double durationSec)
+    {
+        nextResult.durationSec = durationSec;
+        model->handle(CallEvent::started(zoomCall));
+        EXPECT_TRUE(model->isRecording()) << logText().toStdString();
+        if (!model->isRecording()) {
+            return {};
+        }
+        const QString id = model->currentRecording()->id;
+        clock->advance(durationSec);
+        model->handle(CallEvent::ended());
+        return id;
+    }
+
+    QTemporaryDir folder;
+    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>(timeFromMillisecondsSince1970(1.7e12));
+    std::shared_ptr<RecordingStore> store;
+    std::shared_ptr<FakeAccounts> accounts = std::make_shared<FakeAccounts>();
+    std::shared_ptr<FakeService> service = std::make_shared<FakeService>();
+    std::shared_ptr<FakePermissions> permissions = std::make_shared<FakePermissions>();
+    std::shared_ptr<FakeAutostart> autostart = std::make_shared<FakeAutostart>();
+    std::shared_ptr<FakeBrowser> browser = std::make_shared<FakeBrowser>();
+    std::shared_ptr<FakeInspector> inspector = std::make_shared<FakeInspector>();
+    std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();
+    std::vector<std::shared_ptr<CaptureScript>> captures;
+    CaptureResult nextResult{42, {}};
+    std::shared_ptr<Gate> nextEndGate;
+    std::optional<CaptureError> nextBeginFailure;
+    std::unique_ptr<Model> model;
+    std::vector<ModelPhase> shown;
+    std::vector<bool> signedInWhenShown;
+    int welcomes = 0;
+    QStringList arguments;
+};
+
+TEST_F(ModelTest, ACallIsRecordedSavedAndClearedAfterFiveSeconds)
+{
+    launch();
+    ASSERT_TRUE(model->ready());
+
+    model->handle(CallEvent::started(zoomCall));
+    ASSERT_TRUE(model->isRecording());
+    EXPECT_TRUE(model->phase().is(ModelPhase::Kind::recording));
+    EXPECT_EQ(model->phase().since(), clock->now());
+    ASSERT_EQ(captures.size(), 1u);
+    EXPECT_EQ(captures[0]->begins, 1);
+    EXPECT_EQ(captures[0]->aimed, (Aimed{Aimed::Kind::window, 7}));
+    const QString id = model->currentRecording()->id;
+    const std::optional<Recording> stored = store->get(id);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->status, Recording::Status::recording);
+    EXPECT_EQ(stored->connectionId, QStringLiteral("A"));
+    EXPECT_EQ(stored->title, QStringLiteral("Impromptu call"));
+    EXPECT_EQ(captures[0]->path, store->videoURL(id));
+
+    // Events of the same call never start a second recording.
+    model->handle(CallEvent::started(zoomCall));
+    EXPECT_EQ(captures.size(), 1u);
+
+    clock->advance(42);
+    model->handle(CallEvent::ended());
+    EXPECT_FALSE(model->isRecording());
+    ASSERT_EQ(service->saves.size(), 1u);
+    EXPECT_EQ(service->saves[0].account, QStringLiteral("A"));
+    EXPECT_EQ(service->saves[0].recording.status, Recording::Status::failed);
+    EXPECT_EQ(service->saves[0].recording.durationSec, 42);
+    EXPECT_EQ(model->phase(), ModelPhase::saved(QStringLiteral("meeting-1"), 42));
+    EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](const ModelPhase &phase) { return phase == ModelPhase::saving(0); }));
+    EXPECT_TRUE(logText().contains(QStringLiteral("recorded 42 s, 0 turns, 0 MB")));
+
+    // A second `saved` within the five seconds starts the delay again.
+    clock->advance(3);
+    recordCall(20);
+    EXPECT_EQ(model->phase(), ModelPhase::saved(QStringLiteral("meeting-2"), 20));
+    clock->advance(4.9);
+    EXPECT_TRUE(model->phase().is(ModelPhase::Kind::saved));
+    clock->advance(0.1);
+    EXPECT_EQ(model->phase(), ModelPhase::idle());
+    EXPECT_EQ(shown.back(), ModelPhase::idle());
+}
+
+TEST_F(ModelTest, RecordingsUnderTenSecondsAreDroppedAsMicrophoneTests)
+{
+    launch();
+    const QString shortId = recordCall(9.99);
+    EXPECT_FALSE(store->get(shortId));
+    EXPECT_FALSE(QFile::exists(store->videoURL(shortId)));
+    EXPECT_TRUE(service->saves.empty());
+    EXPECT_EQ(model->phase(), ModelPhase::idle());
+    EXPECT_TRUE(logText().contains(QStringLiteral("dropped: 9 s, a microphone test")));
+
+    recordCall(10.0);
+    ASSERT_EQ(service->saves.size(), 1u);
+    EXPECT_EQ(service->saves[0].recording.durationSec, 10.0);
+}
+
+TEST_F(ModelTest, ANewCallIsRecordedWhileTheLastOneIsStillEnding)
+{
+    launch();
+    auto ending = std::make_shared<Gate>();
+    nextEndGate = ending;
+    model->handle(CallEvent::started(zoomCall));
+    clock->advance(30);
+    model->handle(CallEvent::ended());
+    EXPECT_EQ(model->phase(), ModelPhase::saving(0));
+    model->stopAndSave(QStringLiteral("Stop and save")); // a second stop does nothing
+    EXPECT_EQ(captures[0]->ends, 1);
+
+    nextEndGate.reset();
+    model->handle(CallEvent::started(zoomCall));
+    ASSERT_TRUE(model->isRecording());
+    const QString runningId = model->currentRecording()->id;
+
+    // A late report from the ended capture must not stop the new recording.
+    captures[0]->onBroken();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(model->isRecording());
+
+    // The first one is saved meanwhile; the running recording stays on show.
+    ending->open();
+    ASSERT_EQ(service->saves.size(), 1u);
+    EXPECT_NE(service->saves[0].recording.id, runningId);
+    EXPECT_TRUE(model->phase().is(ModelPhase::Kind::recording));
+    EXPECT_EQ(model->currentRecording()->id, runningId);
+
+    // The running capture itself breaking stops and saves it.
+    captures[1]->onBroken();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(model->isRecording());
+    EXPECT_EQ(service->saves.size(), 2u);
+    EXPECT_TRUE(logText().contains(QStringLiteral("stop: the capture stopped (permission or screen gone)")));
+}
+
+TEST_F(ModelTest, OpenAtLoginIsRegisteredOnlyOnTheFirstRun)
+{
+    Settings().setLoginItemSet(false);
+    launch();
+    EXPECT_EQ(autostart->registrations, 1);
+    model->setOpenAtLogin(false); // the user's choice
+    model.reset();
+    launch();
+    EXPECT_EQ(autostart->registrations, 1);
+    EXPECT_FALSE(model->openAtLogin());
+}
+
+TEST_F(ModelTest, OnlyTheLatestSignInAttemptEndsConnecting)
+{
+    launch();
+    auto first = std::make_shared<Gate>();
+    auto second = std::make_shared<Gate>();
+    accounts->connectGates = {first, second};
+    accounts->nextConnect = QStringLiteral("B");
+    model->connect();
+    model->connect();
+    EXPECT_TRUE(model->connecting());
+    first->open();
+    EXPECT_TRUE(model->connecting()); // the newer attempt still runs
+    ASSERT_EQ(model->activeId(), QStringLiteral("B"));
+    ASSERT_TRUE(model->me());
+    EXPECT_EQ(model->me()->app, QStringLiteral("Murva B")); // asked of the service
+    accounts->nextConnect.reset(); // the newer browser sign-in fails
+    second->open();
+    EXPECT_FALSE(model->connecting());
+    EXPECT_EQ(model->accounts().size(), 2);
+}
+
+TEST_F(ModelTest, UploadProgressUpdatesThePhaseWithoutTellingTheBar)
+{
+    launch();
+    service->saveGate = std::make_shared<Gate>();
+    recordCall(30);
+    const size_t told = shown.size();
+    QCoreApplication::processEvents(); // the progress hops to the main thread
+    EXPECT_EQ(model->phase(), ModelPhase::saving(0.3));
+    EXPECT_EQ(shown.size(), told);
+    service->saveGate->open();
+    EXPECT_TRUE(model->phase().is(ModelPhase::Kind::saved));
+}
+
+TEST_F(ModelTest, AFailedSaveKeepsTheRecordingUntilARetrySavesIt)
+{
+    launch();
+    service->outcomes.push_back(Saver::Outcome::failed(SaveError::offline));
+    const QString id = recordCall(30);
+    EXPECT_EQ(model->phase(), ModelPhase::failed(id, SaveError::offline));
+    EXPECT_TRUE(QFile::exists(store->videoURL(id)));
+    ASSERT_EQ(model->unsaved().size(), 1u);
+    EXPECT_EQ(model->unsaved()[0].id, id);
+
+    // A call that ends while the failure is shown leaves it on show.
+    model->handle(CallEvent::ended());
+    EXPECT_EQ(model->phase(), ModelPhase::failed(id, SaveError::offline));
+
+    model->retry(QStringLiteral("no-such-recording"));
+    EXPECT_EQ(service->saves.size(), 1u);
+    model->retry(id);
+    ASSERT_EQ(service->saves.size(), 2u);
+    EXPECT_EQ(service->saves[1].recording.id, id);
+    EXPECT_EQ(model->phase(), ModelPhase::saved(QStringLiteral("meeting-2"), 30));
+}
+
+TEST_F(ModelTest, ASignInFailureIsShownOnlyOnceTheAccountsAreReloaded)
+{
+    launch();
+    service->outcomes.push_back(Saver::Outcome::failed(SaveError::signIn));
+    accounts->list.clear(); // the saver's refused token removed the account
+    accounts->active.reset();
+    const QString id = recordCall(30);
+    EXPECT_EQ(model->phase(), ModelPhase::failed(id, SaveError::signIn));
+    ASSERT_FALSE(signedInWhenShown.empty());
+    EXPECT_FALSE(signedInWhenShown.back());
+}
+
+TEST_F(ModelTest, ARecordingOfARemovedAccountIsNeverSentWithAnotherAccount)
+{
+    Recording orphan(QStringLiteral("ORPHAN"), QStringLiteral("Call"), CallApp::zoom, clock->now());
+    orphan.status = Recording::Status::failed;
+    orphan.durationSec = 30;
+    orphan.connectionId = QStringLiteral("removed");
+    store->put(orphan);
+    launch();
+    ASSERT_EQ(service->saves.size(), 1u);
+    EXPECT_EQ(service->saves[0].account, QStringLiteral("gone"));
+}
+
+TEST_F(ModelTest, QuittingKeepsALongRecordingForTheNextLaunch)
+{
+    launch();
+    nextResult.durationSec = 5;
+    model->handle(CallEvent::started(zoomCall));
+    const QString shortId = model->currentRecording()->id;
+    await(model->finishForQuit());
+    EXPECT_FALSE(store->get(shortId));
+
+    nextResult.durationSec = 60;
+    model->handle(CallEvent::started(zoomCall));
+    const QString longId = model->currentRecording()->id;
+    const ModelPhase before = model->phase();
+    await(model->finishForQuit());
+    EXPECT_FALSE(model->isRecording());
+    EXPECT_EQ(model->phase(), before);
+    const std::optional<Recording> kept = store->get(longId);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->status, Recording::Status::failed);
+    EXPECT_EQ(kept->durationSec, 60);
+    EXPECT_TRUE(service->saves.empty());
+    EXPECT_TRUE(logText().contains(QStringLiteral("kept 60 s to save at the next launch")));
+
+    // The next launch, signed in, saves it.
+    model.reset();
+    launch();
+    ASSERT_EQ(service->saves.size(), 1u);
+    EXPECT_EQ(service->saves[0].recording.id, longId);
+    EXPECT_EQ(service->saves[0].recording.durationSec, 60);
+}
+
+TEST_F(ModelTest, LeftoversAreSavedAtLaunchByWhatTheirFilesHold)
+{
+    auto leftover = [&](const QString &id, Recording::Status status) {
+        Recording record(id, QStringLiteral("Call ") + id, CallApp::meet, clock->now());
+        record.status = status;
+        record.durationSec = status == Recording::Status::recording ? 0 : 25;
+        store->put(record);
+        QFile video(store->videoURL(id));
+        video.open(QIODevice::WriteOnly);
+        video.write("x");
+    };
+    leftover(QStringLiteral("CRASHED-30"), Recording::Status::recording);
+    leftover(QStringLiteral("CRASHED-4"), Recording::Status::recording);
+    leftover(QStringLiteral("CRASHED-UNREADABLE"), Recording::Status::recording);
+    leftover(QStringLiteral("FAILED"), Recording::Status::failed);
+    leftover(QStringLiteral("SAVED"), Recording::Status::saved);
+    inspector->durations[store->videoURL(QStringLiteral("CRASHED-30"))] = 30;
+    inspector->durations[store->videoURL(QStringLiteral("CRASHED-4"))] = 4;
+    service->outcomes = {Saver::Outcome::saved(QStringLiteral("m1"), std::nullopt),
+                         Saver::Outcome::failed(SaveError::noCredits)};
+
+    launch();
+    std::map<QString, double> savedDurations;
+    for (const FakeService::SaveCall &call : service->saves) {
+        savedDurations[call.recording.id] = call.recording.durationSec;
+    }
+    EXPECT_EQ(savedDurations, (std::map<QString, double>{{QStringLiteral("CRASHED-30"), 30}, {QStringLiteral("FAILED"), 25}}));
+    EXPECT_FALSE(store->get(QStringLiteral("CRASHED-4")));
+    EXPECT_FALSE(store->get(QStringLiteral("CRASHED-UNREADABLE")));
+    EXPECT_TRUE(store->get(QStringLiteral("SAVED")));
+    // The failure of the last one stays on show.
+    EXPECT_TRUE(model->phase().is(ModelPhase::Kind::failed));
+}
+
+TEST_F(ModelTest, LeftoversWaitWhileSignedOut)
+{
+    Recording record(QStringLiteral("WAITING"), QStringLiteral("Call"), CallApp::meet, clock->now());
+    record.status = Recording::Status::failed;
+    store->put(record);
+    accounts->list.clear();
+    accounts->active.reset();
+    launch();
+    EXPECT_TRUE(service->saves.empty());
+    EXPECT_FALSE(model->ready());
+    EXPECT_GE(welcomes, 1);
+    // Not ready: a call is neither asked about nor recorded.
+    model->handle(CallEvent::started(zoomCall));
+    EXPECT_EQ(model->phase(), ModelPhase::idle());
+    EXPECT_FALSE(model->isRecording());
+}
+
+TEST_F(ModelTest, ALateAnswerForTheFormerAccountIsDropped)
+{
+    accounts->list.push_back(FakeAccounts::account(QStringLiteral("B")));
+    NextMeeting meetingA{QStringLiteral("Meeting of A"), clock->now(), clock->now() + std::chrono::hours(1)};
+    NextMeeting meetingB{QStringLiteral("Meeting of B"), clock->now(), clock->now() + std::chrono::hours(1)};
+    service->nextByAccount[QStringLiteral("A")] = meetingA;
+    service->nextByAccount[QStringLiteral("B")] = meetingB;
+    auto gateA = std::make_shared<Gate>();
+    service->nextGates[QStringLiteral("A")] = gateA;
+    launch();
+
+    model->refreshNext();
+    ASSERT_TRUE(gateA->hasWaiters());
+    model->switchTo(QStringLiteral("B"));
+    EXPECT_EQ(model->next(), meetingB);
+    gateA->open();
+    EXPECT_EQ(model->next(), meetingB);
+
+    // A failing request leaves no stale meeting.
+    service->nextFails = true;
+    await(model->refreshNext());
+    EXPECT_EQ(model->next(), std::nullopt);
+}
+
+TEST_F(ModelTest, RemovingTheLastAccountSignsOutWithoutFetching)
+{
+    launch();
+    await(model->refreshNext());
+    const size_t asked = service->nextAsks.size();
+    model->disconnect(QStringLiteral("A"));
+    EXPECT_FALSE(model->signedIn());
+    EXPECT_EQ(service->nextAsks.size(), asked);
+}
+
+TEST_F(ModelTest, SampleMeetingsReplaceEvenAFailedAnswer)
+{
+    launch();
+    await(model->refreshUpcoming());
+    EXPECT_EQ(model->upcoming(), std::nullopt); // the fake service fails
+
+    model.reset();
+    arguments = {QStringLiteral("murva-recorder"), QStringLiteral("--sample-upcoming")};
+    launch();
+    await(model->refreshUpcoming());
+    ASSERT_TRUE(model->upcoming());
+    ASSERT_EQ(model->upcoming()->size(), 4u);
+    const NextMeeting &first = model->upcoming()->front().meeting;
+    EXPECT_EQ(first.title, QStringLiteral("Heat pump quote walkthrough"));
+    EXPECT_EQ(secondsBetween(first.start, first.end), 3600);
+    EXPECT_FALSE((*model->upcoming())[2].meeting.link);
+}
+
+TEST_F(ModelTest, TheClockFetchesOnItsSchedule)
+{
+    Recording known(QStringLiteral("KNOWN"), QStringLiteral("Call"), CallApp::zoom, clock->now());
+    known.status = Recording::Status::saved;
+    known.begun = Begun{QStringLiteral("m-known"), QStringLiteral("https://up.example.com/x"), clock->now()};
+    store->put(known);
+    service->recentAnswer.notes.insert(QStringLiteral("m-known"), MeetingNotes::writing());
+    launch();
+    EXPECT_EQ(service->recentAsks, 1); // at launch
+    EXPECT_EQ(model->notes().value(QStringLiteral("m-known"), MeetingNotes::none()), MeetingNotes::writing());
+
+    clock->advance(1);
+    EXPECT_EQ(service->nextAsks.size(), 1u); // one second after launch
+    clock->advance(3);
+    EXPECT_EQ(service->upcomingAsks, 0);
+    clock->advance(1);
+    EXPECT_EQ(service->upcomingAsks, 1); // five seconds after launch
+    clock->advance(25);
+    EXPECT_EQ(service->recentAsks, 2); // notes still being written, at tick 30
+    clock->advance(30);
+    EXPECT_EQ(service->nextAsks.size(), 1u);
+    clock->advance(1);
+    EXPECT_EQ(service->nextAsks.size(), 2u); // tick 61
+    clock->advance(243);
+    EXPECT_EQ(service->upcomingAsks, 1);
+    clock->advance(1);
+    EXPECT_EQ(service->upcomingAsks, 2); // tick 305
+    EXPECT_EQ(model->ticks(), 305);
+}
+
+TEST_F(ModelTest, ARecordingReachingEightHoursIsStoppedAndSaved)
+{
+    launch();
+    model->handle(CallEvent::started(zoomCall));
+    clock->jump(28800 - 0.5);
+    clock->advance(0.4);
+    EXPECT_TRUE(model->isRecording());
+    clock->advance(1);
+    EXPECT_FALSE(model->isRecording());
+    EXPECT_EQ(service->saves.size(), 1u);
+    EXPECT_TRUE(logText().contains(QStringLiteral("stop: 8 hours")));
+}
+
+TEST_F(ModelTest, FollowingReaimsAtTheCallsWindowButNeverARecordingWithoutCall)
+{
+    launch();
+    model->handle(CallEvent::started(zoomCall));
+    ASSERT_EQ(captures.size(), 1u);
+    clock->advance(3);
+    EXPECT_TRUE(captures[0]->aims.empty()); // still on its window
+
+    screen->shown.windows = {zoomWindow(9)}; // the meeting moved to a new window
+    clock->advance(3);
+    ASSERT_EQ(captures[0]->aims.size(), 1u);
+    EXPECT_EQ(captures[0]->aims[0], (Aimed{Aimed::Kind::window, 9}));
+    model->stopAndSave(QStringLiteral("Stop and save"));
+
+    model->recordNow(); // no call, no call page: the main display
+    ASSERT_EQ(captures.size(), 2u);
+    EXPECT_EQ(captures[1]->aimed, (Aimed{Aimed::Kind::display, 1}));
+    clock->advance(9);
+    EXPECT_TRUE(captures[1]->aims.empty());
+}
+
+TEST_F(ModelTest, ASkippedMeetingIsAskedAboutInsteadOfRecorded)
+{
+    NextMeeting meeting{QStringLiteral("Budget review"), clock->now(), clock->now() + std::chrono::hours(1)};
+    service->nextByAccount[QStringLiteral("A")] = meeting;
+    launch();
+    await(model->refreshNext());
+    model->setSkipped(meeting, true);
+
+    model->handle(CallEvent::started(zoomCall));
+    EXPECT_FALSE(model->isRecording());
+    EXPECT_EQ(model->phase(), ModelPhase::asking(zoomCall));
+    EXPECT_TRUE(logText().contains(QStringLiteral("call: its meeting is skipped, asking")));
+    model->handle(CallEvent::changed(zoomCall));
+    EXPECT_FALSE(model->isRecording());
+    model->handle(CallEvent::ended());
+    EXPECT_EQ(model->phase(), ModelPhase::idle());
+
+    model->setSkipped(meeting, false);
+    model->setAutoRecord(false);
+    model->handle(CallEvent::started(zoomCall));
+    EXPECT_EQ(model->phase(), ModelPhase::asking(zoomCall));
+    model->setAutoRecord(true);
+    model->handle(CallEvent::changed(zoomCall));
+    EXPECT_TRUE(model->isRecording());
+    EXPECT_EQ(model->currentRecording()->title, QStringLiteral("Budget review"));
+}
+
+TEST_F(ModelTest, OldSkipKeysAreDroppedAtTheNextChange)
+{
+    launch();
+    const SystemTime now = clock->now();
+    NextMeeting older{QStringLiteral("Older"), now - std::chrono::seconds(86401), now};
+    NextMeeting recent{QStringLiteral("Recent"), now - std::chrono::seconds(86399), now};
+    model->setSkipped(older, true);
+    model->setSkipped(recent, true);
+    EXPECT_EQ(model->skipped(), QSet<QString>{skipKey(recent)});
+    EXPECT_EQ(Settings().skippedMeetings(), QStringList{skipKey(recent)});
+}
+
+TEST_F(ModelTest, TitlesAndLinksOfNewRecordings)
+{
+    service->meLocale = QStringLiteral("fr");
+    launch();
+    const QUrl opened(QStringLiteral("https://meet.google.com/abc-defg-hij"));
+    model->setJoined(opened);
+    clock->advance(599);
+    model->handle(CallEvent::started(zoomCall));
+    EXPECT_EQ(model->currentRecording()->title, QStringLiteral("Appel impromptu"));
+    EXPECT_EQ(model->currentRecording()->joinUrl, opened);
+
+    // A change that brings no link keeps the record's.
+    model->handle(CallEvent::changed(Call{CallApp::meet, std::nullopt, true, AudioOwner::browser()}));
+    EXPECT_EQ(model->currentRecording()->app, CallApp::meet);
+    EXPECT_EQ(store->get(model->currentRecording()->id)->joinUrl, opened);
+    model->discard();
+    EXPECT_EQ(model->phase(), ModelPhase::idle());
+
+    model->setJoined(opened);
+    clock->advance(600);
+    model->handle(CallEvent::started(zoomCall));
+    EXPECT_EQ(model->currentRecording()->joinUrl, std::nullopt);
+}
+
+TEST_F(ModelTest, AFailedStartDeletesItsRecordAndAScreenRefusalBlocksTheScreen)
+{
+    launch();
+    nextBeginFailure = CaptureError(QStringLiteral("the display refused"), true);
+    const int welcomesBefore = welcomes;
+    model->handle(CallEvent::started(zoomCall));
+    EXPECT_FALSE(model->isRecording());
+    EXPECT_EQ(model->phase(), ModelPhase::idle());
+    EXPECT_TRUE(store->all().empty());
+    EXPECT_TRUE(ScreenAccess::blocked());
+    EXPECT_FALSE(model->screenChecked());
+    EXPECT_FALSE(model->ready());
+    EXPECT_GT(welcomes, welcomesBefore);
+    EXPECT_TRUE(logText().contains(QStringLiteral("start failed: the display refused")));
+}
+
+TEST_F(ModelTest, PreviewShowsOnlyKnownSamplePhases)
+{
+    launch();
+    model->preview(QStringLiteral("unknown"));
+    EXPECT_EQ(model->phase(), ModelPhase::idle());
+    model->preview(QStringLiteral("failed"));
+    EXPECT_EQ(model->phase(), ModelPhase::failed(QStringLiteral("preview"), SaveError::offline));
+    model->notNow();
+    EXPECT_EQ(model->phase(), ModelPhase::idle());
+}
+
+} // namespace
+} // namespace murva::test

@@ -1,0 +1,155 @@
+#include "FollowingBrowser.h"
+#include "app/accounts/FakeKeychain.h"
+
+#include "accounts/SignIn.h"
+#include "api/RecorderAPI.h"
+#include "api/SaveError.h"
+#include "support/AwaitTask.h"
+#include "support/DevService.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QUrlQuery>
+
+#include <gtest/gtest.h>
+
+namespace murva::test {
+namespace {
+
+QStringList refreshesIn(const QJsonArray &requests)
+{
+    QStringList bodies;
+    for (const QJsonValue &request : requests) {
+        const QString body = request["body"].toString();
+        if (body.contains("grant_type=refresh_token")) {
+            bodies.append(body);
+        }
+    }
+    return bodies;
+}
+
+class ServiceSignIn : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(service.base().isEmpty()) << "needs the service fixture";
+        service.reset();
+        SignIn::Options options;
+        options.now = [this] { return now; };
+        signIn = std::make_unique<SignIn>(service.base(), keychain, browser, options);
+        await(signIn->load());
+    }
+
+    // Makes the account's token expire without waiting.
+    void expireTokens() { now = now.addSecs(7200); }
+
+    DevService service = DevService::fromEnvironment();
+    FakeKeychain keychain;
+    FollowingBrowser browser;
+    QDateTime now = QDateTime::currentDateTimeUtc();
+    std::unique_ptr<SignIn> signIn;
+};
+
+TEST_F(ServiceSignIn, ConnectRunsTheWholeBrowserSignIn)
+{
+    service.oauth(QJsonObject{{"userEmail", "ada@example.com"}, {"userName", "Ada"}});
+    const QString id = await(signIn->connect());
+    EXPECT_EQ(id.size(), 36);
+    EXPECT_EQ(id, id.toUpper());
+    EXPECT_EQ(signIn->activeId(), id);
+    const AccountConnection &added = signIn->connections().first();
+    EXPECT_EQ(added.tokens.expiresAt, now.addSecs(3600 - 60));
+    const std::optional<SavedAccounts> stored = AccountsFormat::decode(*keychain.item);
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(*stored, signIn->saved());
+
+    // The browser went to the authorization page and was sent back to the loopback server.
+    ASSERT_GE(browser.visited.size(), 2);
+    EXPECT_EQ(browser.visited.first().path(), "/oauth/authorize");
+    EXPECT_EQ(browser.visited.last().host(), "127.0.0.1");
+    EXPECT_EQ(browser.visited.last().path(), "/callback");
+
+    QStringList paths;
+    for (const QJsonValue &request : service.requests()) {
+        paths.append(request["method"].toString() + " " + request["path"].toString());
+    }
+    EXPECT_EQ(paths, (QStringList{"GET /.well-known/oauth-authorization-server", "POST /oauth/register",
+                                  "GET /oauth/authorize", "POST /oauth/token"}));
+
+    // The stored token opens the API, and the user it names is remembered.
+    RecorderAPI api(service.base(), [this, id]() { return signIn->accessToken(id); });
+    const Me me = await(api.me());
+    await(signIn->remember(me, id));
+    ASSERT_TRUE(signIn->connections().first().me);
+    EXPECT_EQ(signIn->connections().first().me->email, QStringLiteral("ada@example.com"));
+}
+
+TEST_F(ServiceSignIn, ConcurrentCallersOfAnExpiredAccountMakeOneRefresh)
+{
+    const QString id = await(signIn->connect());
+    const QString before = signIn->connections().first().tokens.accessToken;
+    expireTokens();
+    service.delay("/oauth/token", 200);
+
+    QCoro::Task<std::optional<QString>> first = signIn->accessToken(id);
+    QCoro::Task<std::optional<QString>> second = signIn->accessToken(id);
+    const std::optional<QString> one = await(std::move(first));
+    const std::optional<QString> two = await(std::move(second));
+    ASSERT_TRUE(one);
+    EXPECT_EQ(one, two);
+    EXPECT_NE(*one, before);
+    EXPECT_EQ(refreshesIn(service.requests("/oauth/token")).size(), 1);
+
+    // The new token is accepted by the API.
+    RecorderAPI api(service.base(), [this, id]() { return signIn->accessToken(id); });
+    EXPECT_NO_THROW(await(api.me()));
+}
+
+TEST_F(ServiceSignIn, ARefusedRefreshRemovesTheAccountAndMovesTheActiveOne)
+{
+    const QString older = await(signIn->connect());
+    const QString newer = await(signIn->connect());
+    ASSERT_EQ(signIn->activeId(), newer);
+    expireTokens();
+    service.inject("/oauth/token", 400, R"({"error": "invalid_grant"})");
+
+    EXPECT_EQ(await(signIn->accessToken(newer)), std::nullopt);
+    ASSERT_EQ(signIn->connections().size(), 1);
+    EXPECT_EQ(signIn->connections().first().id, older);
+    EXPECT_EQ(signIn->activeId(), older);
+    EXPECT_EQ(AccountsFormat::decode(*keychain.item), signIn->saved());
+
+    // The API client turns the missing token into signIn without sending anything.
+    RecorderAPI api(service.base(), [this, newer]() { return signIn->accessToken(newer); });
+    try {
+        await(api.me());
+        FAIL() << "no failure";
+    } catch (SaveError error) {
+        EXPECT_EQ(error, SaveError::signIn);
+    }
+}
+
+TEST_F(ServiceSignIn, AFailingTokenEndpointKeepsTheAccountAndItsTokens)
+{
+    const QString id = await(signIn->connect());
+    const SavedAccounts before = signIn->saved();
+    expireTokens();
+    service.inject("/oauth/token", 500, "Internal Server Error");
+
+    try {
+        await(signIn->accessToken(id));
+        FAIL() << "no failure";
+    } catch (SaveError error) {
+        EXPECT_EQ(error, SaveError::failed);
+    }
+    EXPECT_EQ(signIn->saved(), before);
+    EXPECT_EQ(AccountsFormat::decode(*keychain.item), before);
+
+    // Once the service is well again the same refresh token works.
+    const std::optional<QString> token = await(signIn->accessToken(id));
+    ASSERT_TRUE(token);
+    EXPECT_NE(*token, before.connections.first().tokens.accessToken);
+}
+
+} // namespace
+} // namespace murva::test

@@ -1,0 +1,186 @@
+#include "api/SaveError.h"
+#include "callback/Callback.h"
+#include "oauth/OAuth.h"
+#include "oauth/OAuthRequests.h"
+
+#include "support/AwaitTask.h"
+#include "support/DevService.h"
+
+#include <QCoroNetworkReply>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTcpServer>
+#include <QUrlQuery>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace murva {
+namespace {
+
+// What a browser does with the authorization address: the service approves at once
+// with a redirect, which is then followed to the loopback server. Hands back the
+// redirect address.
+QCoro::Task<QUrl> browse(QNetworkAccessManager &network, const QUrl &authorizeUrl)
+{
+    QNetworkRequest approve(authorizeUrl);
+    approve.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    std::unique_ptr<QNetworkReply> approval(network.get(approve));
+    QNetworkReply *approving = approval.get();
+    co_await approving;
+    const QUrl location = approval->header(QNetworkRequest::LocationHeader).toUrl();
+    if (location.isValid()) {
+        std::unique_ptr<QNetworkReply> page(network.get(QNetworkRequest(location)));
+        QNetworkReply *loading = page.get();
+        co_await loading;
+    }
+    co_return location;
+}
+
+class OAuthService : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        service.reset();
+        discovery = test::await(OAuth::fetchDiscovery(network, service.base()));
+        callback = test::await(Callback::open(options()));
+        clientId = test::await(OAuth::registerClient(network, discovery, "Murva Recorder", callback->redirectUri()));
+    }
+
+    static Callback::Options options()
+    {
+        Callback::Options quick;
+        quick.waitSec = 10;
+        return quick;
+    }
+
+    // The browser part of a sign-in: the code that reached the loopback server.
+    QString authorize(const QString &verifier)
+    {
+        const QString state = OAuth::randomToken(16);
+        auto code = callback->waitForCode(state);
+        const QUrl url = OAuth::authorizeURL(discovery, clientId, callback->redirectUri(),
+                                             OAuth::challenge(verifier), state);
+        test::await(browse(network, url));
+        return test::await(std::move(code));
+    }
+
+    OAuth::TokenReply signIn(const QString &verifier)
+    {
+        const QString code = authorize(verifier);
+        return test::await(OAuth::exchangeCode(network, discovery, code, verifier, callback->redirectUri(), clientId));
+    }
+
+    test::DevService service = test::DevService::fromEnvironment();
+    QNetworkAccessManager network;
+    Discovery discovery;
+    std::shared_ptr<Callback> callback;
+    QString clientId;
+    const QDateTime now = QDateTime::fromSecsSinceEpoch(1'800'000'000, Qt::UTC);
+};
+
+TEST_F(OAuthService, DiscoversAndRegistersAPublicClient)
+{
+    EXPECT_EQ(discovery.token.host(), service.base().host());
+    EXPECT_EQ(discovery.token.port(), service.base().port());
+    EXPECT_FALSE(clientId.isEmpty());
+
+    const QJsonArray registrations = service.requests(discovery.registration.path());
+    ASSERT_EQ(registrations.size(), 1);
+    const QJsonObject request = registrations.first().toObject();
+    EXPECT_EQ(request.value("method").toString(), "POST");
+    EXPECT_EQ(request.value("headers").toObject().value("content-type").toString(), "application/json");
+    const QJsonObject body = QJsonDocument::fromJson(request.value("body").toString().toUtf8()).object();
+    EXPECT_EQ(body.value("client_name").toString(), "Murva Recorder");
+    EXPECT_EQ(body.value("redirect_uris").toArray(), QJsonArray{callback->redirectUri()});
+
+    // Each sign-in registers anew.
+    EXPECT_NE(test::await(OAuth::registerClient(network, discovery, "Murva Recorder", callback->redirectUri())),
+              clientId);
+}
+
+TEST_F(OAuthService, ExchangesTheCodeAndRefreshes)
+{
+    const QString verifier = OAuth::randomToken(32);
+    const OAuth::TokenReply exchanged = signIn(verifier);
+    ASSERT_EQ(exchanged.status, 200) << exchanged.body.toStdString();
+    const auto tokens = OAuth::tokens(exchanged.body, now);
+    ASSERT_TRUE(tokens);
+    EXPECT_EQ(tokens->expiresAt, now.addSecs(3540));
+
+    const QJsonObject sent = service.requests(discovery.token.path()).first().toObject();
+    EXPECT_EQ(sent.value("headers").toObject().value("content-type").toString(), "application/x-www-form-urlencoded");
+
+    // The access token opens the API.
+    QNetworkRequest me(service.url("/recorder/me"));
+    me.setRawHeader("Authorization", "Bearer " + tokens->accessToken.toUtf8());
+    std::unique_ptr<QNetworkReply> reply(network.get(me));
+    test::await(qCoro(reply.get()).waitForFinished());
+    EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
+
+    const OAuth::TokenReply refreshed = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
+    ASSERT_EQ(refreshed.status, 200) << refreshed.body.toStdString();
+    const auto renewed = OAuth::tokens(refreshed.body, now);
+    ASSERT_TRUE(renewed);
+    EXPECT_NE(renewed->accessToken, tokens->accessToken);
+
+    // Refresh tokens are single use: the spent one is refused for good.
+    const OAuth::TokenReply spent = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
+    EXPECT_TRUE(OAuth::refusedRefresh(spent.status)) << spent.status;
+    EXPECT_EQ(OAuth::tokens(spent.body, now), std::nullopt);
+}
+
+TEST_F(OAuthService, TheCodeNeedsItsOwnVerifier)
+{
+    const QString code = authorize(OAuth::randomToken(32));
+    const OAuth::TokenReply reply = test::await(
+        OAuth::exchangeCode(network, discovery, code, OAuth::randomToken(32), callback->redirectUri(), clientId));
+    EXPECT_EQ(reply.status, 400);
+    EXPECT_EQ(OAuth::tokens(reply.body, now), std::nullopt);
+}
+
+TEST_F(OAuthService, TokenEndpointFaults)
+{
+    service.oauth({{"accessTokenLifetimeSec", 30}});
+    const auto tokens = OAuth::tokens(signIn(OAuth::randomToken(32)).body, now);
+    ASSERT_TRUE(tokens);
+    EXPECT_EQ(tokens->expiresAt, now);
+
+    service.oauth({{"failToken500", true}});
+    const OAuth::TokenReply failed = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
+    EXPECT_EQ(failed.status, 500);
+    EXPECT_FALSE(OAuth::refusedRefresh(failed.status));
+    EXPECT_EQ(OAuth::tokens(failed.body, now), std::nullopt);
+
+    service.oauth({{"failToken500", false}, {"refuseRefresh", true}});
+    const OAuth::TokenReply refused = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
+    EXPECT_TRUE(OAuth::refusedRefresh(refused.status)) << refused.status;
+}
+
+TEST_F(OAuthService, ADeniedAuthorizationFailsTheSignIn)
+{
+    service.oauth({{"denyAuthorize", true}});
+    try {
+        authorize(OAuth::randomToken(32));
+        FAIL() << "a denied authorization gave a code";
+    } catch (const SaveError &error) {
+        EXPECT_EQ(error, SaveError::signIn);
+    }
+}
+
+TEST(OAuthRequests, NoServerIsAFailureNotAnEmptyReply)
+{
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const QUrl base(QString("http://127.0.0.1:%1").arg(closed.serverPort()));
+    closed.close();
+    QNetworkAccessManager network;
+    EXPECT_THROW(test::await(OAuth::fetchDiscovery(network, base)), SaveError);
+    EXPECT_THROW(test::await(OAuth::requestToken(network, base, OAuth::refreshPairs("r", "c"))), SaveError);
+}
+
+} // namespace
+} // namespace murva
