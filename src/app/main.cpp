@@ -1,6 +1,8 @@
 #include "CommandLine.h"
+#include "HeadlessApp.h"
 #include "SelfTest.h"
 
+#include "Adapters.h"
 #include "Version.h"
 #include "log/Log.h"
 #include "support/UserFolders.h"
@@ -9,6 +11,33 @@
 #include <QDir>
 
 #include <cstdio>
+
+namespace {
+
+// The log never creates its folder, and on a new system the state folder may be missing.
+void prepareFolders()
+{
+    QDir().mkpath(murva::UserFolders::stateHome());
+}
+
+// No display is needed: a core application, the log on standard output too.
+int runHeadless(int argc, char **argv, const murva::CommandLine &options)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Murva Recorder"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(murva::kVersion));
+    prepareFolders();
+    murva::Log::setEcho(true);
+    murva::Adapters::install();
+    murva::HeadlessApp headless(options);
+    murva::Log::write(QStringLiteral("launched"));
+    headless.start();
+    const int status = QCoreApplication::exec();
+    murva::Log::flush();
+    return status;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -30,13 +59,16 @@ int main(int argc, char **argv)
         return *status;
     }
 
+    if (options.headless) {
+        return runHeadless(argc, argv, options);
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Murva Recorder"));
     QApplication::setApplicationVersion(QString::fromLatin1(murva::kVersion));
     QApplication::setDesktopFileName(QStringLiteral("murva-recorder"));
 
-    // The log never creates its folder, and on a new system the state folder may be missing.
-    QDir().mkpath(murva::UserFolders::stateHome());
+    prepareFolders();
     murva::Log::write(QStringLiteral("launched"));
     murva::Log::flush();
     // The tray app itself is not in this version yet; say so rather than exit silently.

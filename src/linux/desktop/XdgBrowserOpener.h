@@ -17,6 +17,8 @@ public:
     bool open(const QUrl &address) override;
 
 private:
+    static bool startChosenBrowser(const QString &address);
+
     QString program_;
 };
 

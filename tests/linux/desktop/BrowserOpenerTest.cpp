@@ -1,5 +1,5 @@
-// The browser opener goes through xdg-open, which hands web addresses to $BROWSER when
-// no desktop is detected.
+// The browser opener starts the user's $BROWSER when one is set, and otherwise goes
+// through xdg-open.
 
 #include "desktop/XdgBrowserOpener.h"
 
@@ -36,6 +36,16 @@ TEST_F(XdgBrowserOpenerTest, HandsTheWholeAddressToTheBrowser)
     EXPECT_EQ(test::waitForRecord(record), address.toString(QUrl::FullyEncoded).toUtf8() + "\n");
 }
 
+TEST_F(XdgBrowserOpenerTest, TheChosenBrowserComesBeforeTheDesktopsHandlers)
+{
+    // With a display, xdg-open would prefer a registered handler; the user's choice wins.
+    test::ScopedEnv display{"DISPLAY", ":0"};
+    test::ScopedEnv twoChoices{"BROWSER", "/nonexistent/browser:" + browser.toUtf8() + " --new-window %s"};
+    XdgBrowserOpener opener(QStringLiteral("/nonexistent/xdg-open"));
+    ASSERT_TRUE(opener.open(QUrl(QStringLiteral("https://app.murva.test/a"))));
+    EXPECT_EQ(test::waitForRecord(record), QByteArray("--new-window\nhttps://app.murva.test/a\n"));
+}
+
 TEST_F(XdgBrowserOpenerTest, OnlyWebAddressesAreOpenedAndAMissingOpenerIsAFailure)
 {
     XdgBrowserOpener opener;
@@ -44,8 +54,11 @@ TEST_F(XdgBrowserOpenerTest, OnlyWebAddressesAreOpenedAndAMissingOpenerIsAFailur
     EXPECT_FALSE(opener.open(QUrl(QStringLiteral("https://"))));
     EXPECT_FALSE(opener.open(QUrl()));
 
-    XdgBrowserOpener missing(QStringLiteral("/nonexistent/xdg-open"));
-    EXPECT_FALSE(missing.open(QUrl(QStringLiteral("https://app.murva.test/"))));
+    {
+        test::ScopedEnv noBrowser{"BROWSER", {}, true};
+        XdgBrowserOpener missing(QStringLiteral("/nonexistent/xdg-open"));
+        EXPECT_FALSE(missing.open(QUrl(QStringLiteral("https://app.murva.test/"))));
+    }
 
     QThread::msleep(300); // anything wrongly started would have written by now
     EXPECT_FALSE(QFile::exists(record));
