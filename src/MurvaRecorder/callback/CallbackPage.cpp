@@ -3,7 +3,6 @@
 #include "settings/Language.h"
 
 #include <QFile>
-#include <QHash>
 
 namespace murva::CallbackPage {
 namespace {
@@ -17,28 +16,9 @@ QString resourceText(const QString &path)
     return QString::fromUtf8(file.readAll());
 }
 
-// Used only while a language table lacks the page's keys.
-QString builtInText(const QString &key, const QString &language)
-{
-    static const QHash<QString, QString> english{
-        {QStringLiteral("callbackDone"), QStringLiteral("You are signed in to Murva Recorder")},
-        {QStringLiteral("callbackWrong"), QStringLiteral("This page does not sign you in")},
-        {QStringLiteral("callbackClosing %@"), QStringLiteral("This window closes in %@ s. You can go back to Murva Recorder.")},
-        {QStringLiteral("callbackClose"), QStringLiteral("Close this window")},
-    };
-    static const QHash<QString, QString> french{
-        {QStringLiteral("callbackDone"), QStringLiteral("Vous êtes connecté à Murva Recorder")},
-        {QStringLiteral("callbackWrong"), QStringLiteral("Cette page ne vous connecte pas")},
-        {QStringLiteral("callbackClosing %@"), QStringLiteral("Cette fenêtre se ferme dans %@ s. Vous pouvez revenir à Murva Recorder.")},
-        {QStringLiteral("callbackClose"), QStringLiteral("Fermer cette fenêtre")},
-    };
-    return (language == QLatin1String("fr") ? french : english).value(key, key);
-}
-
 QString localized(const QString &key, const QString &language)
 {
-    const QString text = Language::text(key, language);
-    return text == key ? builtInText(key, language) : text;
+    return Language::text(key, language);
 }
 
 } // namespace
