@@ -73,7 +73,7 @@ int main(int argc, char **argv)
     murva::Log::flush();
     // The tray app itself is not in this version yet; say so rather than exit silently.
     std::fputs("murva-recorder: the tray app is not available in this version yet; "
-               "try --list-windows or --self-test (see --help)\n",
+               "run it with --headless, or try --list-windows or --self-test (see --help)\n",
                stderr);
     return 0;
 }
