@@ -10,6 +10,7 @@
 
 #include "api/RecorderAPI.h"
 #include "saving/Upload.h"
+#include "support/AwaitTask.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -78,40 +79,6 @@ bool resetPeak()
     clearRefs << "5";
     clearRefs.flush();
     return clearRefs.good();
-}
-
-// Runs the event loop until the task is done; rethrows what it threw.
-template <typename T>
-T run(QCoro::Task<T> task)
-{
-    QEventLoop loop;
-    std::optional<std::conditional_t<std::is_void_v<T>, bool, T>> result;
-    std::exception_ptr error;
-    bool done = false;
-    auto runner = [&]() -> QCoro::Task<> {
-        try {
-            if constexpr (std::is_void_v<T>) {
-                co_await task;
-                result.emplace(true);
-            } else {
-                result.emplace(co_await task);
-            }
-        } catch (...) {
-            error = std::current_exception();
-        }
-        done = true;
-        loop.quit();
-    };
-    auto running = runner();
-    if (!done) {
-        loop.exec();
-    }
-    if (error) {
-        std::rethrow_exception(error);
-    }
-    if constexpr (!std::is_void_v<T>) {
-        return std::move(*result);
-    }
 }
 
 class Service {
@@ -194,7 +161,7 @@ BeginReply beginUpload(const RecorderAPI &api, qint64 bytes)
 {
     const BeginRequest request =
         BeginRequest::make("bench", std::chrono::system_clock::now(), std::nullopt, bytes, 60, {});
-    return run(api.begin(request));
+    return test::await(api.begin(request));
 }
 
 std::optional<Run> uploadWithUs(const RecorderAPI &api, const QString &file, qint64 bytes)
@@ -212,7 +179,7 @@ std::optional<Run> uploadWithUs(const RecorderAPI &api, const QString &file, qin
     QElapsedTimer timer;
     timer.start();
     try {
-        run(Upload::put(file, begun.uploadUrl, {}));
+        test::await(Upload::put(file, begun.uploadUrl, {}));
     } catch (SaveError error) {
         std::fprintf(stderr, "bench-upload: our upload failed: %s\n", qPrintable(rawValue(error)));
         return std::nullopt;
@@ -221,7 +188,7 @@ std::optional<Run> uploadWithUs(const RecorderAPI &api, const QString &file, qin
     sampler.stop();
     const double peakMb = std::max(statusMb("VmHWM"), sampledPeakMb);
     Run result{seconds, peakMb - baselineMb};
-    run(api.cancel(begun.meetingId)); // the service drops the stored copy
+    test::await(api.cancel(begun.meetingId)); // the service drops the stored copy
     return result;
 }
 
@@ -238,7 +205,7 @@ std::optional<Run> uploadWithCurl(const RecorderAPI &api, const QString &file, q
         return std::nullopt;
     }
     Run result{timer.nsecsElapsed() / 1e9, 0};
-    run(api.cancel(begun.meetingId));
+    test::await(api.cancel(begun.meetingId));
     return result;
 }
 

@@ -22,21 +22,6 @@ struct LaterDeleter {
 };
 using ReplyHolder = std::unique_ptr<QNetworkReply, LaterDeleter>;
 
-// A reply without an HTTP status never reached a server that answered.
-SaveError transportError(QNetworkReply::NetworkError error)
-{
-    switch (error) {
-    case QNetworkReply::HostNotFoundError:
-    case QNetworkReply::TemporaryNetworkFailureError:
-    case QNetworkReply::NetworkSessionFailedError:
-    case QNetworkReply::UnknownNetworkError:
-    case QNetworkReply::RemoteHostClosedError:
-        return SaveError::offline;
-    default:
-        return SaveError::failed;
-    }
-}
-
 // Waits for the reply and hands back its body and status; throws when there is no
 // HTTP reply at all.
 QCoro::Task<TokenReply> finish(QNetworkReply *started)
@@ -46,7 +31,7 @@ QCoro::Task<TokenReply> finish(QNetworkReply *started)
     co_await finishing;
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid()) {
-        throw transportError(reply->error());
+        throw saveErrorOf(reply->error());
     }
     co_return TokenReply{reply->readAll(), status.toInt()};
 }
