@@ -264,6 +264,9 @@ QCoro::Task<> Model::saveLeftovers()
                 continue;
             }
             record.durationSec = durationSec;
+            // Stored first: the saver starts from the stored record, which still says 0,
+            // and the service would be told the recording lasted a second.
+            parts_.store->put(record);
         }
         savedAny = true;
         auto saving = save(record);

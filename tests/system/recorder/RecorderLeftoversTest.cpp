@@ -1,0 +1,214 @@
+// Recordings that could not be saved when their call ended (the app quit or died, the
+// service refused or could not be reached) stay on disk and are saved at a later launch.
+#include "EndToEndTest.h"
+
+#include <cmath>
+
+namespace murva::test {
+namespace {
+
+constexpr auto zoomStarted = "start: zoom owner app\\(zoom\\)";
+constexpr auto savedMeeting = "saved: meeting (m\\d+)";
+
+class LeftoversTest : public EndToEndTest {
+protected:
+    // The one record left on disk, with the given status and its video.
+    void expectOneLeftover(const QString &status)
+    {
+        const std::vector<QJsonObject> records = recorder->records();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].value("status").toString(), status);
+        ASSERT_EQ(recorder->videos().size(), 1);
+        leftoverBytes = fileSize(recorder->videos().first());
+        EXPECT_GT(leftoverBytes, 0);
+    }
+
+    // A launch on the same folders, no call: it saves what is left and keeps nothing.
+    QJsonObject relaunchAndExpectSaved()
+    {
+        EXPECT_TRUE(recorder->launchSignedIn()) << qPrintable(recorder->output());
+        const auto saved = recorder->waitForLine(savedMeeting, 40);
+        EXPECT_TRUE(saved) << qPrintable(recorder->output());
+        const QJsonObject meeting = onlyMeeting();
+        EXPECT_TRUE(meeting.value("uploaded").toBool());
+        EXPECT_TRUE(meeting.value("ready").toBool());
+        EXPECT_EQ(meeting.value("uploadBytes").toInteger(), leftoverBytes);
+        const std::vector<QJsonObject> records = recorder->records();
+        EXPECT_EQ(records.size(), 1u);
+        if (!records.empty()) {
+            EXPECT_EQ(records[0].value("status").toString(), "saved");
+        }
+        EXPECT_TRUE(recorder->waitUntil([&] { return recorder->videos().isEmpty(); }, 5))
+            << "the saved video stays on disk";
+        recorder->terminate();
+        EXPECT_TRUE(recorder->waitForExit(20));
+        EXPECT_EQ(recorder->exitCode(), 0);
+        return meeting;
+    }
+
+    // Signed in, a call of `callSec` that is recorded; returns once recording started.
+    void startRecordedCall(std::unique_ptr<SimulatedCall> &call, int callSec)
+    {
+        call = std::make_unique<SimulatedCall>(callSec);
+        ASSERT_TRUE(call->waitUntilStarted());
+        ASSERT_TRUE(recorder->waitForLine(zoomStarted, 10)) << qPrintable(recorder->output());
+    }
+
+    QJsonObject saveAfterKill();
+
+    qint64 leftoverBytes = -1;
+};
+
+TEST_F(LeftoversTest, QuittingOnSigtermKeepsTheRecordingForTheNextLaunch)
+{
+    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    std::unique_ptr<SimulatedCall> call;
+    ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 60));
+    recorder->keepReading(15);
+
+    recorder->terminate();
+    const auto kept = recorder->waitForLine(QStringLiteral("kept (\\d+) s to save at the next launch"), 20);
+    ASSERT_TRUE(kept) << qPrintable(recorder->output());
+    ASSERT_TRUE(recorder->waitForExit(20));
+    EXPECT_FALSE(recorder->crashed());
+    EXPECT_EQ(recorder->exitCode(), 0);
+    EXPECT_TRUE(recorder->saw(QStringLiteral("headless: quitting on signal 15")));
+    EXPECT_TRUE(recorder->saw(QStringLiteral("stop: the app is quitting")));
+    call->hangUp();
+
+    const int keptSec = kept->captured(1).toInt();
+    EXPECT_GE(keptSec, 12);
+    EXPECT_LE(keptSec, 17);
+    ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
+    const double recordSec = recorder->records()[0].value("durationSec").toDouble();
+    EXPECT_EQ(qint64(recordSec), keptSec);
+    EXPECT_TRUE(service.requests(QStringLiteral("/recorder/begin")).isEmpty()) << "uploaded while quitting";
+
+    const QJsonObject meeting = relaunchAndExpectSaved();
+    EXPECT_EQ(meeting.value("durationSec").toDouble(), std::round(recordSec));
+}
+
+TEST_F(LeftoversTest, QuittingDuringAShortRecordingDeletesIt)
+{
+    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    std::unique_ptr<SimulatedCall> call;
+    ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 30));
+    recorder->keepReading(3);
+
+    recorder->terminate();
+    ASSERT_TRUE(recorder->waitForExit(20));
+    EXPECT_FALSE(recorder->crashed());
+    EXPECT_EQ(recorder->exitCode(), 0);
+    EXPECT_TRUE(recorder->saw(QStringLiteral("stop: the app is quitting"))) << qPrintable(recorder->output());
+    EXPECT_FALSE(recorder->saw(QStringLiteral("kept \\d+ s")));
+    call->hangUp();
+    EXPECT_TRUE(recorder->records().empty());
+    EXPECT_TRUE(recorder->videos().isEmpty());
+}
+
+// A connection lost during the upload is `offline`: the meeting already begun is kept,
+// and the next launch uploads to it again instead of beginning another one.
+TEST_F(LeftoversTest, UploadCutOffResumesTheSameMeetingAtTheNextLaunch)
+{
+    service.cutUpload(4096, -1);
+    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    std::unique_ptr<SimulatedCall> call;
+    ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 8));
+    ASSERT_TRUE(call->waitUntilHungUp(25));
+
+    ASSERT_TRUE(recorder->waitForLine(QStringLiteral("save failed: offline"), 40)) << qPrintable(recorder->output());
+    ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
+    const QString begunId =
+        recorder->records()[0].value("begun").toObject().value("meetingId").toString();
+    EXPECT_FALSE(begunId.isEmpty());
+    recorder->terminate();
+    ASSERT_TRUE(recorder->waitForExit(20));
+    EXPECT_EQ(recorder->exitCode(), 0);
+
+    service.cutUpload(0, 0);
+    const QJsonObject meeting = relaunchAndExpectSaved();
+    EXPECT_EQ(meeting.value("meetingId").toString(), begunId);
+    EXPECT_EQ(service.requests(QStringLiteral("/recorder/begin")).size(), 1);
+}
+
+// The recorder dies 35 s into a call; the next launch saves what the file holds.
+QJsonObject LeftoversTest::saveAfterKill()
+{
+    EXPECT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    std::unique_ptr<SimulatedCall> call;
+    startRecordedCall(call, 60);
+    if (HasFatalFailure()) {
+        return {};
+    }
+    recorder->keepReading(35);
+    recorder->kill();
+    call->hangUp();
+
+    expectOneLeftover(QStringLiteral("recording"));
+    return HasFatalFailure() ? QJsonObject{} : relaunchAndExpectSaved();
+}
+
+// The duration comes from the file, and reaches both the service and the record.
+TEST_F(LeftoversTest, RecordingOfAKilledRecorderIsSavedWithTheDurationOfItsFile)
+{
+    const QJsonObject meeting = saveAfterKill();
+    EXPECT_GE(meeting.value("durationSec").toDouble(), 29);
+    EXPECT_LE(meeting.value("durationSec").toDouble(), 36);
+    const std::vector<QJsonObject> records = recorder->records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_GE(records[0].value("durationSec").toDouble(), 29);
+}
+
+TEST_F(LeftoversTest, RefusedBeginKeepsTheRecordingUntilTheServiceRecovers)
+{
+    service.inject(QStringLiteral("/recorder/begin"), 403, R"({"ok":false,"error":"notOnTeam"})", -1);
+    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    std::unique_ptr<SimulatedCall> call;
+    ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 8));
+    ASSERT_TRUE(call->waitUntilHungUp(25));
+
+    ASSERT_TRUE(recorder->waitForLine(QStringLiteral("save failed: notOnTeam"), 30)) << qPrintable(recorder->output());
+    ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
+    EXPECT_TRUE(service.meetings().isEmpty());
+    recorder->terminate();
+    ASSERT_TRUE(recorder->waitForExit(20));
+    EXPECT_EQ(recorder->exitCode(), 0);
+
+    service.inject(QStringLiteral("/recorder/begin"), 403, {}, 0);
+    relaunchAndExpectSaved();
+}
+
+// A refused connection means the service is down (the recorder calls that `failed`);
+// a name that cannot be resolved means no network (`offline`). Neither loses the file.
+TEST_F(LeftoversTest, UnreachableServiceKeepsTheRecordingUntilItIsReachable)
+{
+    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    recorder->terminate();
+    ASSERT_TRUE(recorder->waitForExit(20));
+
+    recorder->setApiBase(closedLoopbackAddress());
+    ASSERT_TRUE(recorder->launchSignedIn()) << qPrintable(recorder->output());
+    std::unique_ptr<SimulatedCall> call;
+    ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 8));
+    ASSERT_TRUE(call->waitUntilHungUp(25));
+    ASSERT_TRUE(recorder->waitForLine(QStringLiteral("save failed: failed"), 30)) << qPrintable(recorder->output());
+    ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
+    recorder->terminate();
+    ASSERT_TRUE(recorder->waitForExit(20));
+    EXPECT_EQ(recorder->exitCode(), 0);
+
+    recorder->setApiBase(QUrl(QStringLiteral("http://murva-service.invalid")));
+    ASSERT_TRUE(recorder->launchSignedIn()) << qPrintable(recorder->output());
+    ASSERT_TRUE(recorder->waitForLine(QStringLiteral("save failed: offline"), 30)) << qPrintable(recorder->output());
+    ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
+    recorder->terminate();
+    ASSERT_TRUE(recorder->waitForExit(20));
+    EXPECT_EQ(recorder->exitCode(), 0);
+    EXPECT_TRUE(service.requests(QStringLiteral("/recorder/begin")).isEmpty()) << "begun at a wrong address";
+
+    recorder->setApiBase(service.base());
+    relaunchAndExpectSaved();
+}
+
+} // namespace
+} // namespace murva::test

@@ -1,0 +1,271 @@
+#include "RecorderRun.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTcpServer>
+#include <QThread>
+
+#include <algorithm>
+
+namespace murva::test {
+namespace {
+
+constexpr int exitWaitMs = 20000;
+
+QString settingsFile(const QString &home)
+{
+    return home + "/config/murva-recorder/settings.conf";
+}
+
+} // namespace
+
+RecorderRun::RecorderRun(const QUrl &apiBase)
+{
+    const QString home = folder_.path();
+    for (const char *name : {"config", "data", "state", "cache"}) {
+        QDir().mkpath(home + "/" + name);
+    }
+    QDir().mkpath(QFileInfo(settingsFile(home)).path());
+    setApiBase(apiBase);
+
+    // The recorder opens the authorize address here; curl follows the service's redirect
+    // to the recorder's own loopback callback, which finishes the sign-in.
+    QFile browser(home + "/browser.sh");
+    browser.open(QIODevice::WriteOnly);
+    browser.write("#!/bin/sh\nexec curl -sSL -o /dev/null \"$1\"\n");
+    browser.close();
+    browser.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+RecorderRun::~RecorderRun()
+{
+    kill();
+}
+
+void RecorderRun::setApiBase(const QUrl &apiBase)
+{
+    QSettings settings(settingsFile(folder_.path()), QSettings::IniFormat);
+    settings.setValue(QStringLiteral("apiBase"), apiBase.toString());
+    settings.sync();
+}
+
+QStringList RecorderRun::environmentPrefix() const
+{
+    const QString home = folder_.path();
+    return {"HOME=" + home,
+            "XDG_CONFIG_HOME=" + home + "/config",
+            "XDG_DATA_HOME=" + home + "/data",
+            "XDG_STATE_HOME=" + home + "/state",
+            "XDG_CACHE_HOME=" + home + "/cache",
+            "BROWSER=" + home + "/browser.sh"};
+}
+
+void RecorderRun::launch(const QStringList &extraArguments)
+{
+    kill();
+    lines_.clear();
+    errors_.clear();
+    process_ = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &entry : environmentPrefix()) {
+        const qsizetype equals = entry.indexOf('=');
+        environment.insert(entry.left(equals), entry.mid(equals + 1));
+    }
+    process_->setProcessEnvironment(environment);
+    process_->start(QStringLiteral(MURVA_RECORDER), QStringList{QStringLiteral("--headless")} + extraArguments);
+    process_->waitForStarted(5000);
+}
+
+QString RecorderRun::launchAndSignIn()
+{
+    launch({QStringLiteral("--connect")});
+    const auto connected = waitForLine(QStringLiteral("sign-in: connected account (\\S+)"), 30);
+    if (!connected || !waitForLine(QStringLiteral("headless: signed in"), 15)
+        || !waitForLine(QStringLiteral("screen: checked"), 30)) {
+        return {};
+    }
+    return connected->captured(1);
+}
+
+bool RecorderRun::launchSignedIn()
+{
+    launch();
+    return waitForLine(QStringLiteral("headless: signed in"), 30).has_value();
+}
+
+bool RecorderRun::readSome(int waitMs)
+{
+    if (!process_) {
+        return false;
+    }
+    if (!process_->canReadLine() && process_->state() != QProcess::NotRunning) {
+        process_->waitForReadyRead(waitMs);
+    }
+    bool got = false;
+    while (process_->canReadLine()) {
+        lines_ << QString::fromUtf8(process_->readLine()).chopped(1);
+        got = true;
+    }
+    errors_ += process_->readAllStandardError();
+    if (process_->state() == QProcess::NotRunning) {
+        // The last line may come without its line feed.
+        const QByteArray rest = process_->readAllStandardOutput();
+        if (!rest.isEmpty()) {
+            lines_ << QString::fromUtf8(rest);
+            got = true;
+        }
+    }
+    return got;
+}
+
+std::optional<QRegularExpressionMatch> RecorderRun::waitForLine(const QString &pattern, double limitSec)
+{
+    const QRegularExpression expression(pattern);
+    QDeadlineTimer deadline(qint64(limitSec * 1000));
+    qsizetype looked = 0;
+    for (;;) {
+        for (; looked < lines_.size(); ++looked) {
+            const QRegularExpressionMatch match = expression.match(lines_[looked]);
+            if (match.hasMatch()) {
+                return match;
+            }
+        }
+        const bool running = process_ && process_->state() != QProcess::NotRunning;
+        if (running && !deadline.hasExpired()) {
+            readSome(int(std::min<qint64>(deadline.remainingTime(), 200)));
+        } else if (!readSome(0)) {
+            return std::nullopt;
+        }
+    }
+}
+
+bool RecorderRun::saw(const QString &pattern) const
+{
+    const QRegularExpression expression(pattern);
+    return std::any_of(lines_.begin(), lines_.end(),
+                       [&](const QString &line) { return expression.match(line).hasMatch(); });
+}
+
+bool RecorderRun::waitUntil(const std::function<bool()> &condition, double limitSec)
+{
+    QDeadlineTimer deadline(qint64(limitSec * 1000));
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        keepReading(0.1);
+    }
+    return true;
+}
+
+void RecorderRun::keepReading(double seconds)
+{
+    QDeadlineTimer deadline(qint64(seconds * 1000));
+    while (!deadline.hasExpired()) {
+        if (!process_ || process_->state() == QProcess::NotRunning) {
+            QThread::msleep(std::clamp<qint64>(deadline.remainingTime(), 0, 200));
+            continue;
+        }
+        readSome(int(std::min<qint64>(deadline.remainingTime(), 200)));
+    }
+}
+
+void RecorderRun::terminate()
+{
+    if (process_ && process_->state() != QProcess::NotRunning) {
+        process_->terminate();
+    }
+}
+
+void RecorderRun::kill()
+{
+    if (process_ && process_->state() != QProcess::NotRunning) {
+        process_->kill();
+        process_->waitForFinished(exitWaitMs);
+    }
+}
+
+bool RecorderRun::waitForExit(double limitSec)
+{
+    if (!process_) {
+        return true;
+    }
+    QDeadlineTimer deadline(qint64(limitSec * 1000));
+    while (process_->state() != QProcess::NotRunning && !deadline.hasExpired()) {
+        readSome(int(std::min<qint64>(deadline.remainingTime(), 200)));
+    }
+    process_->waitForFinished(0);
+    readSome(0);
+    return process_->state() == QProcess::NotRunning;
+}
+
+int RecorderRun::exitCode() const
+{
+    return process_ ? process_->exitCode() : -1;
+}
+
+bool RecorderRun::crashed() const
+{
+    return process_ && process_->exitStatus() == QProcess::CrashExit;
+}
+
+QString RecorderRun::output() const
+{
+    return lines_.join('\n') + "\n--- standard error:\n" + QString::fromUtf8(errors_);
+}
+
+QString RecorderRun::recordingsFolder() const
+{
+    return folder_.path() + "/data/Murva Recorder/Recordings";
+}
+
+QString RecorderRun::accountsFile() const
+{
+    return folder_.path() + "/data/Murva Recorder/accounts.json";
+}
+
+std::vector<QJsonObject> RecorderRun::records() const
+{
+    std::vector<QJsonObject> records;
+    const QDir folder(recordingsFolder());
+    for (const QString &name : folder.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
+        QFile file(folder.filePath(name));
+        if (file.open(QIODevice::ReadOnly)) {
+            records.push_back(QJsonDocument::fromJson(file.readAll()).object());
+        }
+    }
+    return records;
+}
+
+QStringList RecorderRun::videos() const
+{
+    const QDir folder(recordingsFolder());
+    QStringList paths;
+    for (const QString &name : folder.entryList({QStringLiteral("*.mp4")}, QDir::Files, QDir::Name)) {
+        paths << folder.filePath(name);
+    }
+    return paths;
+}
+
+QUrl closedLoopbackAddress()
+{
+    // A port that was just free; nothing listens on it once the server is gone.
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = server.serverPort();
+    server.close();
+    return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port));
+}
+
+qint64 fileSize(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() ? info.size() : -1;
+}
+
+} // namespace murva::test

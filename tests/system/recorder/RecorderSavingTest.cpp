@@ -1,0 +1,131 @@
+// A call from its start to the service: recorded, saved, or dropped as a microphone
+// test, and what a refused sign-in leaves behind.
+#include "EndToEndTest.h"
+
+#include <QFileInfo>
+
+#include <cmath>
+
+namespace murva::test {
+namespace {
+
+constexpr auto zoomStarted = "start: zoom owner app\\(zoom\\)";
+
+TEST_F(EndToEndTest, WholeCallIsRecordedAndSavedWithItsTurns)
+{
+    const int callSec = 15;
+    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    // Begin is held a moment, so the finished video can be read before it is uploaded
+    // and removed.
+    service.delay(QStringLiteral("/recorder/begin"), 2000);
+
+    SimulatedCall call(callSec);
+    ASSERT_TRUE(call.waitUntilStarted());
+    ASSERT_TRUE(recorder->waitForLine(zoomStarted, 10)) << qPrintable(recorder->output());
+    ASSERT_TRUE(call.waitUntilHungUp(callSec + 15));
+    const auto recorded = recorder->waitForLine(QStringLiteral("recorded (\\d+) s, (\\d+) turns"), 20);
+    ASSERT_TRUE(recorded) << qPrintable(recorder->output());
+    const QStringList videos = recorder->videos();
+    ASSERT_EQ(videos.size(), 1);
+    const QByteArray written = contentsOf(videos.first());
+    ASSERT_FALSE(written.isEmpty());
+
+    const auto saved = recorder->waitForLine(QStringLiteral("saved: meeting (m\\d+)"), 40);
+    ASSERT_TRUE(saved) << qPrintable(recorder->output());
+    const QJsonObject meeting = onlyMeeting();
+    EXPECT_EQ(meeting.value("meetingId").toString(), saved->captured(1));
+    EXPECT_TRUE(meeting.value("uploaded").toBool());
+    EXPECT_TRUE(meeting.value("ready").toBool());
+    EXPECT_FALSE(meeting.value("cancelled").toBool());
+    EXPECT_EQ(meeting.value("uploadContentType").toString(), "video/mp4");
+    EXPECT_EQ(meeting.value("uploadBytes").toInteger(), written.size());
+    EXPECT_EQ(meeting.value("bytes").toInteger(), written.size());
+    const QString uploadPath = meeting.value("uploadPath").toString();
+    if (!uploadPath.isEmpty() && QFileInfo::exists(uploadPath)) {
+        EXPECT_TRUE(contentsOf(uploadPath) == written) << "the upload differs from the video written";
+    }
+
+    // The call plus the quiet time that ends it, less the moment it took to notice it.
+    const double durationSec = meeting.value("durationSec").toDouble();
+    EXPECT_GE(durationSec, callSec + 1);
+    EXPECT_LE(durationSec, callSec + 11);
+    EXPECT_TRUE(hasTurnsOf(meeting, "host")) << qPrintable(recorder->output());
+    EXPECT_TRUE(hasTurnsOf(meeting, "guests")) << qPrintable(recorder->output());
+    EXPECT_EQ(meeting.value("turns").toArray().size(), recorded->captured(2).toInt());
+
+    const std::vector<QJsonObject> records = recorder->records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].value("status").toString(), "saved");
+    EXPECT_FALSE(records[0].value("title").toString().isEmpty());
+    EXPECT_EQ(meeting.value("title").toString(), records[0].value("title").toString());
+    // The log truncates the duration, the service gets it rounded.
+    const double recordSec = records[0].value("durationSec").toDouble();
+    EXPECT_EQ(qint64(recordSec), recorded->captured(1).toLongLong());
+    EXPECT_EQ(durationSec, std::round(recordSec));
+    EXPECT_TRUE(recorder->waitUntil([&] { return recorder->videos().isEmpty(); }, 5))
+        << "the saved video stays on disk";
+
+    recorder->terminate();
+    ASSERT_TRUE(recorder->waitForExit(20));
+    EXPECT_EQ(recorder->exitCode(), 0);
+}
+
+TEST_F(EndToEndTest, CallOfAFewSecondsIsDroppedAsAMicrophoneTest)
+{
+    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    SimulatedCall call(30);
+    ASSERT_TRUE(call.waitUntilStarted());
+    ASSERT_TRUE(recorder->waitForLine(zoomStarted, 10)) << qPrintable(recorder->output());
+    // Hanging up right after the poll that saw the call: the recording lasts until the
+    // poll that has seen 5 s of quiet, about 8 s after the start, well under 10 s.
+    call.hangUp();
+
+    const auto dropped = recorder->waitForLine(QStringLiteral("dropped: (\\d+) s, a microphone test"), 20);
+    ASSERT_TRUE(dropped) << qPrintable(recorder->output());
+    EXPECT_GE(dropped->captured(1).toInt(), 5);
+    EXPECT_LE(dropped->captured(1).toInt(), 9);
+    EXPECT_FALSE(recorder->saw(QStringLiteral("recorded \\d+ s")));
+    EXPECT_TRUE(recorder->waitUntil([&] { return recorder->records().empty() && recorder->videos().isEmpty(); }, 5))
+        << "left in the store: " << recorder->records().size() << " records, " << recorder->videos().size() << " videos";
+    EXPECT_TRUE(service.meetings().isEmpty());
+    EXPECT_TRUE(service.requests(QStringLiteral("/recorder/begin")).isEmpty());
+
+    recorder->terminate();
+    ASSERT_TRUE(recorder->waitForExit(20));
+    EXPECT_EQ(recorder->exitCode(), 0);
+}
+
+TEST_F(EndToEndTest, RefusedRefreshSignsOutAndKeepsTheRecording)
+{
+    // Every token is stale at once, so each call of the API refreshes first.
+    service.oauth(QJsonObject{{"accessTokenLifetimeSec", 1}});
+    const QString account = recorder->launchAndSignIn();
+    ASSERT_FALSE(account.isEmpty()) << qPrintable(recorder->output());
+
+    SimulatedCall call(8);
+    ASSERT_TRUE(call.waitUntilStarted());
+    ASSERT_TRUE(recorder->waitForLine(zoomStarted, 10)) << qPrintable(recorder->output());
+    service.oauth(QJsonObject{{"refuseRefresh", true}});
+    ASSERT_TRUE(call.waitUntilHungUp(25));
+
+    ASSERT_TRUE(recorder->waitForLine(QStringLiteral("save failed: signIn"), 30)) << qPrintable(recorder->output());
+    EXPECT_TRUE(recorder->saw(QStringLiteral("accounts: refresh refused \\(status \\d+\\), account ")
+                              + QRegularExpression::escape(account) + " removed"))
+        << qPrintable(recorder->output());
+    EXPECT_TRUE(recorder->waitForLine(QStringLiteral("headless: signed out"), 5)) << qPrintable(recorder->output());
+    EXPECT_FALSE(contentsOf(recorder->accountsFile()).contains(account.toUtf8()));
+    EXPECT_TRUE(service.meetings().isEmpty());
+
+    const std::vector<QJsonObject> records = recorder->records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].value("status").toString(), "failed");
+    ASSERT_EQ(recorder->videos().size(), 1);
+    EXPECT_GT(fileSize(recorder->videos().first()), 0);
+
+    recorder->terminate();
+    ASSERT_TRUE(recorder->waitForExit(20));
+    EXPECT_EQ(recorder->exitCode(), 0);
+}
+
+} // namespace
+} // namespace murva::test
