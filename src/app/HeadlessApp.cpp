@@ -77,7 +77,8 @@ void HeadlessApp::sayWhatIsMissing()
     const Model &model = *parts_->model;
     QStringList missing;
     if (!model.signedIn()) {
-        missing << QStringLiteral("an account (start with --connect)");
+        missing << (options_.connect || model.connecting() ? QStringLiteral("an account (signing in now, in the browser)")
+                                                             : QStringLiteral("an account (start with --connect)"));
     }
     if (!model.micAllowed()) {
         missing << QStringLiteral("a microphone (the sound server has no usable default input)");
