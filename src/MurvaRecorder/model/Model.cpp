@@ -471,8 +471,9 @@ void Model::tickClock()
     now_ = parts_.clock->now();
     ++ticks_;
     emit nowChanged();
-    if (ticks_ == 4) {
-        Log::write(iconLine(parts_.trayIcon ? parts_.trayIcon() : TrayIconState{false, std::nullopt}));
+    // Without a tray (headless) there is no icon to tell about.
+    if (ticks_ == 4 && parts_.trayIcon) {
+        Log::write(iconLine(parts_.trayIcon()));
     }
     if (ticks_ % 2 == 0) {
         checkIcon();
