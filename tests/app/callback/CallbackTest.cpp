@@ -6,6 +6,7 @@
 
 #include <QEventLoop>
 #include <QHostAddress>
+#include <QNetworkInterface>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -237,6 +238,25 @@ TEST(Callback, CloseCancelsTheWait)
     QTimer::singleShot(20, [callback] { callback->close(); });
     EXPECT_THROW(test::await(std::move(second)), CallbackCancelled);
     EXPECT_THROW(test::await(callback->wait()), CallbackCancelled);
+}
+
+// Only this computer's own programs may reach the redirect: none of its other addresses
+// (a LAN address, IPv6 loopback) answers on the port.
+TEST(Callback, ListensOnTheIPv4LoopbackOnly)
+{
+    auto callback = openCallback();
+    const quint16 port = callback->port();
+    int tried = 0;
+    for (const QHostAddress &address : QNetworkInterface::allAddresses()) {
+        if (address == QHostAddress(QHostAddress::LocalHost) || !address.scopeId().isEmpty()) {
+            continue;
+        }
+        QTcpSocket socket;
+        socket.connectToHost(address, port);
+        EXPECT_FALSE(socket.waitForConnected(1000)) << qPrintable(address.toString());
+        ++tried;
+    }
+    EXPECT_GT(tried, 0); // at least IPv6 loopback, or a network address
 }
 
 TEST(Callback, ReleasingTheServerStopsListening)
