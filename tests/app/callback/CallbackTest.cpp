@@ -256,7 +256,9 @@ TEST(Callback, ListensOnTheIPv4LoopbackOnly)
         EXPECT_FALSE(socket.waitForConnected(1000)) << qPrintable(address.toString());
         ++tried;
     }
-    EXPECT_GT(tried, 0); // at least IPv6 loopback, or a network address
+    if (tried == 0) {
+        GTEST_SKIP() << "this computer has no address besides 127.0.0.1";
+    }
 }
 
 TEST(Callback, ReleasingTheServerStopsListening)
