@@ -21,10 +21,10 @@ struct NextMeeting {
     QString title;
     SystemTime start{};
     SystemTime end{};                    // later than `start` when decoded
-    std::optional<QUrl> link;            // http or https
-    std::optional<QString> murvaEventId; // the event's identifier at the service
-    QStringList guests;                  // as the service lists them
-    std::vector<Person> people;
+    std::optional<QUrl> link{};            // http or https
+    std::optional<QString> murvaEventId{}; // the event's identifier at the service
+    QStringList guests{};                  // as the service lists them
+    std::vector<Person> people{};
 
     const std::optional<QUrl> &joinURL() const { return link; }
 
