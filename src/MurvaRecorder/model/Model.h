@@ -227,7 +227,7 @@ private:
     QCoro::Task<> saveLeftovers();
     void clearRunning();
 
-    QCoro::Task<> reloadAccounts();
+    void reloadAccounts();
     QCoro::Task<> fetchMe(const QString &id);
     QCoro::Task<> launchTask();
     QCoro::Task<> connectTask(int attempt);

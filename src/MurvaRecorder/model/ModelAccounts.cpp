@@ -78,10 +78,9 @@ void Model::setSignedInState(const AccountList &accounts, const OptionalText &ac
     notifyReadyIfChanged(wasReady);
 }
 
-QCoro::Task<> Model::reloadAccounts()
+void Model::reloadAccounts()
 {
     setSignedInState(parts_.accounts->connections(), parts_.accounts->activeId());
-    co_return;
 }
 
 QCoro::Task<> Model::fetchMe(const QString &idArgument)
@@ -117,8 +116,7 @@ QCoro::Task<> Model::connectTask(int attempt)
     if (!self) {
         co_return;
     }
-    auto reloading = reloadAccounts();
-    co_await reloading;
+    reloadAccounts();
     const bool known = newId && std::any_of(accounts_.begin(), accounts_.end(),
                                             [&](const AccountConnection &account) { return account.id == *newId; });
     if (known) {
@@ -127,8 +125,7 @@ QCoro::Task<> Model::connectTask(int attempt)
         if (!self) {
             co_return;
         }
-        auto again = reloadAccounts();
-        co_await again;
+        reloadAccounts();
     }
     // An older attempt that ends after a newer one began leaves `connecting` alone.
     if (connectRun_ == attempt) {
@@ -151,8 +148,7 @@ QCoro::Task<> Model::switchTask(const QString &idArgument)
     if (!self) {
         co_return;
     }
-    auto reloading = reloadAccounts();
-    co_await reloading;
+    reloadAccounts();
     setNext(std::nullopt);
     auto refreshing = refreshNext();
     co_await refreshing;
@@ -172,8 +168,7 @@ QCoro::Task<> Model::disconnectTask(const QString &idArgument)
     if (!self) {
         co_return;
     }
-    auto reloading = reloadAccounts();
-    co_await reloading;
+    reloadAccounts();
     setNext(std::nullopt);
     if (signedIn_) {
         auto refreshing = refreshNext();

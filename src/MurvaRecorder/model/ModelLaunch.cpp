@@ -48,8 +48,7 @@ QCoro::Task<> Model::launchTask()
     if (!self) {
         co_return;
     }
-    auto reloading = reloadAccounts();
-    co_await reloading;
+    reloadAccounts();
     if (signedIn_) {
         QStringList ids;
         for (const AccountConnection &account : accounts_) {
@@ -62,8 +61,7 @@ QCoro::Task<> Model::launchTask()
                 co_return;
             }
         }
-        auto again = reloadAccounts();
-        co_await again;
+        reloadAccounts();
     }
     if (!ready() && onShowWelcome) {
         onShowWelcome();

@@ -176,11 +176,7 @@ QCoro::Task<> Model::save(const Recording &recordingArgument)
         Log::write(QStringLiteral("save failed: ") + rawValue(outcome.error));
         if (outcome.error == SaveError::signIn) {
             // Show the signed-out account together with the failure.
-            auto reloading = reloadAccounts();
-            co_await reloading;
-            if (!self) {
-                co_return;
-            }
+            reloadAccounts();
         }
         setOutcomePhase(Phase::failed(record.id, outcome.error));
         break;

@@ -51,7 +51,8 @@ QUrl discoveryURL(const QUrl &apiBase)
 
 QCoro::Task<Discovery> fetchDiscovery(QNetworkAccessManager &network, const QUrl &apiBase)
 {
-    const QNetworkRequest request(discoveryURL(apiBase));
+    QNetworkRequest request(discoveryURL(apiBase));
+    request.setTransferTimeout(kTimeoutMs);
     auto fetching = finish(network.get(request));
     const TokenReply reply = co_await fetching;
     const std::optional<Discovery> found = discovery(reply.body);

@@ -14,8 +14,8 @@ namespace {
 
 const QString kEntryName = QStringLiteral("murva-recorder.desktop");
 
-// Characters that make an Exec argument need double quotes (Desktop Entry
-// Specification, "The Exec key").
+// Characters that make an Exec argument need double quotes in a desktop entry; the
+// launcher would otherwise split or expand them.
 bool needsQuotes(const QString &argument)
 {
     static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
