@@ -5,6 +5,7 @@
 #include "browsers/SessionTabs.h"
 
 #include <QDir>
+#include <QStandardPaths>
 #include <QThread>
 
 #include <coroutine>
@@ -32,13 +33,14 @@ QStringList addressesOfProfile(const QString &profileFolder)
 // Awaits `addressesIn(home)` run on a new thread; resumes on the awaiting thread.
 class ReadOnWorker {
 public:
-    explicit ReadOnWorker(QString home) : home_(std::move(home)) {}
+    ReadOnWorker(QString home, QString configHome) : home_(std::move(home)), configHome_(std::move(configHome)) {}
 
     bool await_ready() const noexcept { return false; }
 
     void await_suspend(std::coroutine_handle<> awaiting)
     {
-        QThread *reader = QThread::create([home = home_, found = found_] { *found = addressesIn(home); });
+        QThread *reader = QThread::create(
+            [home = home_, configHome = configHome_, found = found_] { *found = addressesIn(home, configHome); });
         // `reader` lives on the awaiting thread, so both run there, in this order, once
         // the reading is over. Resuming is safe even if the task object was dropped
         // meanwhile: QCoro keeps a started coroutine's frame until it completes.
@@ -51,6 +53,7 @@ public:
 
 private:
     QString home_;
+    QString configHome_;
     std::shared_ptr<QStringList> found_ = std::make_shared<QStringList>();
 };
 
@@ -58,15 +61,15 @@ private:
 
 QCoro::Task<QStringList> addresses()
 {
-    ReadOnWorker reading(QDir::homePath());
+    ReadOnWorker reading(QDir::homePath(), QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
     QStringList found = co_await reading;
     co_return found;
 }
 
-QStringList addressesIn(const QString &home)
+QStringList addressesIn(const QString &home, const QString &configHome)
 {
     QStringList addresses;
-    for (const QString &profile : FirefoxProfiles::profileFolders(home)) {
+    for (const QString &profile : FirefoxProfiles::profileFolders(home, configHome)) {
         if (FirefoxProfiles::isInUse(profile)) {
             addresses.append(addressesOfProfile(profile));
         }

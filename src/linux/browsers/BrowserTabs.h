@@ -17,7 +17,8 @@ inline constexpr qsizetype kMaxSessionBytes = 64 * 1024 * 1024;
 // or missing files give nothing.
 QCoro::Task<QStringList> addresses();
 
-// The same, read at once from the profiles under `home`.
-QStringList addressesIn(const QString &home);
+// The same, read at once from the profiles under `home` and the XDG config folder
+// `configHome`.
+QStringList addressesIn(const QString &home, const QString &configHome);
 
 } // namespace murva::BrowserTabs

@@ -60,9 +60,13 @@ std::vector<ProfileEntry> readEntries(const QByteArray &text)
 
 } // namespace
 
-QStringList profileRoots(const QString &home)
+QStringList profileRoots(const QString &home, const QString &configHome)
 {
-    return {home + QStringLiteral("/.mozilla/firefox"),
+    // Flatpak and Snap give the browser config and home folders of their own.
+    return {configHome + QStringLiteral("/mozilla/firefox"),
+            home + QStringLiteral("/.var/app/org.mozilla.firefox/config/mozilla/firefox"),
+            home + QStringLiteral("/snap/firefox/common/.config/mozilla/firefox"),
+            home + QStringLiteral("/.mozilla/firefox"),
             home + QStringLiteral("/.var/app/org.mozilla.firefox/.mozilla/firefox"),
             home + QStringLiteral("/snap/firefox/common/.mozilla/firefox")};
 }
@@ -84,12 +88,17 @@ QStringList profilesIn(const QString &iniPath)
     return folders;
 }
 
-QStringList profileFolders(const QString &home)
+QStringList profileFolders(const QString &home, const QString &configHome)
 {
     QStringList folders;
-    for (const QString &root : profileRoots(home)) {
+    QStringList seen;
+    for (const QString &root : profileRoots(home, configHome)) {
         for (const QString &folder : profilesIn(root + QStringLiteral("/profiles.ini"))) {
-            if (!folders.contains(folder)) {
+            // Links resolved, so that one profile reached by two roots is read once.
+            const QString canonical = QFileInfo(folder).canonicalFilePath();
+            const QString identity = canonical.isEmpty() ? folder : canonical;
+            if (!seen.contains(identity)) {
+                seen.append(identity);
                 folders.append(folder);
             }
         }

@@ -84,6 +84,8 @@ public:
     }
 
     QString path() const { return home_.path(); }
+    QString configPath() const { return path() + "/.config"; }
+    QStringList addresses() const { return BrowserTabs::addressesIn(path(), configPath()); }
 
     void writeIni(const QString &root, const QByteArray &text) { write(path() + '/' + root + "/profiles.ini", text); }
     void writeSession(const QString &profileFolder, const QByteArray &fileBytes, bool open = true)
@@ -117,36 +119,49 @@ const QString kNative = ".mozilla/firefox";
 
 } // namespace
 
-TEST(BrowserTabs, GivesTheSelectedTabOfEveryWindowOfEveryProfile)
+TEST(BrowserTabs, GivesTheSelectedTabOfEveryWindowOfEveryProfileInEveryPlace)
 {
     FirefoxHome home;
     QTemporaryDir elsewhere;
-    home.writeIni(kNative, "[General]\nStartWithLastProfile=1\n\n"
-                           "[Profile1]\nName=work\nIsRelative=1\nPath=Profiles/w0rk.work\n\n"
-                           "[Profile0]\r\nName=default\r\nIsRelative=0\r\nPath=" + elsewhere.path().toUtf8() + "/abs\r\n"
-                           "Default=1\r\n\n[Install4F96D1932A9F858E]\nDefault=Profiles/w0rk.work\nLocked=1\n");
-    home.writeSession(kNative + "/Profiles/w0rk.work",
+    const QString xdg = ".config/mozilla/firefox";
+    home.writeIni(xdg, "[General]\nStartWithLastProfile=1\n\n"
+                       "[Profile1]\nName=work\nIsRelative=1\nPath=w0rk.work\n\n"
+                       "[Profile0]\r\nName=default\r\nIsRelative=0\r\nPath=" + elsewhere.path().toUtf8() + "/abs\r\n"
+                       "Default=1\r\n\n[Install4F96D1932A9F858E]\nDefault=w0rk.work\nLocked=1\n");
+    home.writeSession(xdg + "/w0rk.work",
                       mozLz4Of(sessionOf({windowOf({{{"https://a.example/1", "https://a.example/2"}, 1},
                                                     {{"https://b.example/", "https://meet.google.com/abc-defg-hij"}, 2}},
                                                    2),
                                           windowOf({{{"about:newtab", "https://murva.app/notes"}, 2}}, 1)})));
     home.writeSession(elsewhere.path() + "/abs", mozLz4Of(sessionOf({windowOf({{{"https://c.example/"}, 1}}, 1)})));
-    home.writeIni(".var/app/org.mozilla.firefox/.mozilla/firefox", "[Profile0]\nIsRelative=1\nPath=flat.default\n");
-    home.writeSession(".var/app/org.mozilla.firefox/.mozilla/firefox/flat.default",
-                      mozLz4Of(sessionOf({windowOf({{{"https://d.example/"}, 1}}, 1)})));
-    home.writeIni("snap/firefox/common/.mozilla/firefox", "[Profile0]\nIsRelative=1\nPath=snappy\n");
-    home.writeSession("snap/firefox/common/.mozilla/firefox/snappy",
-                      mozLz4Of(sessionOf({windowOf({{{"https://e.example/"}, 1}}, 1)})));
+    // The older folder lists the absolute profile again, and reaches the XDG one
+    // through a link: each is read once.
+    home.writeIni(kNative, "[Profile0]\nIsRelative=0\nPath=" + elsewhere.path().toUtf8() + "/abs\n"
+                           "[Profile1]\nIsRelative=1\nPath=linked\n[Profile2]\nIsRelative=1\nPath=old\n");
+    ASSERT_TRUE(QFile::link(home.path() + "/" + xdg + "/w0rk.work", home.path() + "/" + kNative + "/linked"));
+    home.writeSession(kNative + "/old", mozLz4Of(sessionOf({windowOf({{{"https://old.example/"}, 1}}, 1)})));
+    for (const auto &[root, address] : {std::pair{".var/app/org.mozilla.firefox/config/mozilla/firefox", "d"},
+                                        {"snap/firefox/common/.config/mozilla/firefox", "e"},
+                                        {".var/app/org.mozilla.firefox/.mozilla/firefox", "f"},
+                                        {"snap/firefox/common/.mozilla/firefox", "g"}}) {
+        home.writeIni(root, "[Profile0]\nIsRelative=1\nPath=p.default\n");
+        home.writeSession(QString(root) + "/p.default",
+                          mozLz4Of(sessionOf({windowOf({{{QString("https://%1.example/").arg(address)}, 1}}, 1)})));
+    }
 
     const QStringList expected{"https://meet.google.com/abc-defg-hij", "https://murva.app/notes",
-                               "https://c.example/", "https://d.example/", "https://e.example/"};
-    EXPECT_EQ(BrowserTabs::addressesIn(home.path()), expected);
+                               "https://c.example/", "https://d.example/", "https://e.example/",
+                               "https://old.example/", "https://f.example/", "https://g.example/"};
+    EXPECT_EQ(home.addresses(), expected);
 
-    // Read on a thread of its own from the user's home.
+    // Read on a thread of its own from the user's home and config folder.
     const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
     qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.configPath().toUtf8());
     const QStringList found = test::await(BrowserTabs::addresses());
     qputenv("HOME", savedHome);
+    qputenv("XDG_CONFIG_HOME", savedConfig);
     EXPECT_EQ(found, expected);
 }
 
@@ -159,7 +174,7 @@ TEST(BrowserTabs, FollowsFirefoxWhenATabsHistoryPositionIsMissingOrTooFar)
     QJsonObject selectedPastTheTabs = windowOf({{{"https://lost.example/"}, 1}}, 3);
     QJsonObject noTabs = windowOf({}, 1);
     home.writeSession(kNative + "/p", mozLz4Of(sessionOf({noIndex, pastTheEnd, selectedPastTheTabs, noTabs})));
-    EXPECT_EQ(BrowserTabs::addressesIn(home.path()), (QStringList{"https://new.example/", "https://only.example/"}));
+    EXPECT_EQ(home.addresses(), (QStringList{"https://new.example/", "https://only.example/"}));
 }
 
 // Each damaged profile gives nothing; the others still give theirs.
@@ -191,7 +206,7 @@ TEST(BrowserTabs, DamagedOrMissingFilesGiveNothing)
     write(home.path() + '/' + kNative + "/nofile/.parentlock", {});
     home.openProfile(home.path() + '/' + kNative + "/nofile");
 
-    EXPECT_EQ(BrowserTabs::addressesIn(home.path()), QStringList{"https://good.example/"});
+    EXPECT_EQ(home.addresses(), QStringList{"https://good.example/"});
     EXPECT_FALSE(MozLz4::decode(QByteArrayView(good).first(11), BrowserTabs::kMaxSessionBytes));
     EXPECT_FALSE(MozLz4::decode(good, 16)); // more than the caller allows
 }
@@ -206,10 +221,10 @@ TEST(BrowserTabs, OnlyProfilesThatAFirefoxHasOpenCount)
     home.writeSession(kNative + "/neverlocked",
                       mozLz4Of(sessionOf({windowOf({{{"https://never.example/"}, 1}}, 1)})), false);
     QFile::remove(home.path() + '/' + kNative + "/neverlocked/.parentlock");
-    EXPECT_TRUE(BrowserTabs::addressesIn(home.path()).isEmpty());
+    EXPECT_TRUE(home.addresses().isEmpty());
 
     home.openProfile(home.path() + '/' + kNative + "/closed");
-    EXPECT_EQ(BrowserTabs::addressesIn(home.path()), QStringList{"https://closed.example/"});
+    EXPECT_EQ(home.addresses(), QStringList{"https://closed.example/"});
 }
 
 TEST(BrowserTabs, NoProfilesWithoutAReadableProfilesIni)
@@ -218,8 +233,8 @@ TEST(BrowserTabs, NoProfilesWithoutAReadableProfilesIni)
     // A folder where the file should be cannot be read as one, even by root.
     QDir().mkpath(home.path() + '/' + kNative + "/profiles.ini");
     home.writeSession(kNative + "/p", mozLz4Of(sessionOf({windowOf({{{"https://x.example/"}, 1}}, 1)})));
-    EXPECT_TRUE(BrowserTabs::addressesIn(home.path()).isEmpty());
+    EXPECT_TRUE(home.addresses().isEmpty());
 
     FirefoxHome empty;
-    EXPECT_TRUE(BrowserTabs::addressesIn(empty.path()).isEmpty());
+    EXPECT_TRUE(empty.addresses().isEmpty());
 }

@@ -1,0 +1,125 @@
+#include "support/TestMain.h"
+
+#include "browsers/BrowserTabs.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+using namespace murva;
+
+namespace {
+
+// Debian's Firefox in a home of its own, headless: it makes its profile where it
+// chooses, as on a new user's first run.
+class HeadlessFirefox {
+public:
+    HeadlessFirefox()
+    {
+        environment_.insert("HOME", home_.path());
+        environment_.insert("XDG_CONFIG_HOME", configHome());
+        environment_.insert("XDG_CACHE_HOME", home_.path() + "/.cache");
+        environment_.remove("DISPLAY");
+    }
+    ~HeadlessFirefox() { quit(); }
+
+    QString home() const { return home_.path(); }
+    QString configHome() const { return home_.path() + "/.config"; }
+
+    void open(const QString &address)
+    {
+        quit();
+        process_.setProcessEnvironment(environment_);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.setStandardOutputFile(QProcess::nullDevice());
+        process_.start(program(), {"--headless", "--no-remote", address});
+        ASSERT_TRUE(process_.waitForStarted());
+    }
+
+    void quit()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+
+    // The folder of the profile this install uses, once Firefox has written where.
+    QString profileFolder() const
+    {
+        for (const QString &root : {configHome() + "/mozilla/firefox", home() + "/.mozilla/firefox"}) {
+            QSettings ini(root + "/profiles.ini", QSettings::IniFormat);
+            for (const QString &group : ini.childGroups()) {
+                if (group.startsWith("Install")) {
+                    return root + "/" + ini.value(group + "/Default").toString();
+                }
+            }
+        }
+        return {};
+    }
+
+    static QString program() { return QStandardPaths::findExecutable("firefox-esr"); }
+
+private:
+    QTemporaryDir home_;
+    QProcessEnvironment environment_ = QProcessEnvironment::systemEnvironment();
+    QProcess process_;
+};
+
+template <typename Condition>
+bool waitUntil(Condition condition, int limitMs = 60000)
+{
+    const QDeadlineTimer deadline(limitMs);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QThread::msleep(200);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(RealFirefox, TheAddressOfThePageItShowsIsRead)
+{
+    if (HeadlessFirefox::program().isEmpty()) {
+        GTEST_SKIP() << "firefox-esr is not installed";
+    }
+    HeadlessFirefox firefox;
+    firefox.open("about:blank");
+    ASSERT_TRUE(waitUntil([&] { return !firefox.profileFolder().isEmpty(); })) << "Firefox made no profile";
+    firefox.quit();
+
+    // The session is written every half second instead of every fifteen.
+    QFile prefs(firefox.profileFolder() + "/user.js");
+    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
+    prefs.write("user_pref(\"browser.sessionstore.interval\", 500);\n");
+    prefs.close();
+
+    QTemporaryDir pages;
+    QFile page(pages.path() + "/standup.html");
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<html><head><title>Weekly standup</title></head><body>Hello</body></html>");
+    page.close();
+    const QString address = QUrl::fromLocalFile(page.fileName()).toString();
+
+    firefox.open(address);
+    QStringList read;
+    EXPECT_TRUE(waitUntil([&] {
+        read = BrowserTabs::addressesIn(firefox.home(), firefox.configHome());
+        return read == QStringList{address};
+    })) << "read: " << read.join(' ').toStdString();
+
+    // Once Firefox has gone, its leftover session counts no more.
+    firefox.quit();
+    EXPECT_TRUE(BrowserTabs::addressesIn(firefox.home(), firefox.configHome()).isEmpty());
+}
