@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
-#include <QMutex>
 
 namespace murva::Language {
 namespace {
@@ -28,16 +27,20 @@ Table load(const QString &code)
     return table;
 }
 
+// Every table is loaded at first use and never changed after, so references into it
+// stay valid on any thread.
 const Table &table(const QString &code)
 {
-    static QMutex mutex;
-    static QHash<QString, Table> tables;
-    QMutexLocker lock(&mutex);
-    auto it = tables.find(code);
-    if (it == tables.end()) {
-        it = tables.insert(code, load(code));
-    }
-    return *it; // entries are never removed, so the reference stays valid
+    static const QHash<QString, Table> tables = [] {
+        QHash<QString, Table> loaded;
+        for (const QString &supportedCode : supported()) {
+            loaded.insert(supportedCode, load(supportedCode));
+        }
+        return loaded;
+    }();
+    static const Table none;
+    const auto found = tables.constFind(code);
+    return found == tables.cend() ? none : *found;
 }
 
 QString preferredSystemLanguage()

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 using namespace murva;
 
 namespace {
@@ -62,4 +66,27 @@ TEST(Language, PlaceholdersAreFilledInOrder)
     EXPECT_EQ(Language::fill("none", {"x"}), "none");
     // An argument that itself holds a placeholder is not filled again.
     EXPECT_EQ(Language::fill("%@ %@", {"%@", "b"}), "%@ b");
+}
+
+// Each test runs in a process of its own, so this is the tables' first use: threads
+// that load them together must all read whole texts.
+TEST(Language, TablesFirstUsedByManyThreadsAtOnce)
+{
+    std::vector<std::thread> readers;
+    std::atomic<int> wrong = 0;
+    for (int index = 0; index < 8; ++index) {
+        readers.emplace_back([&, index] {
+            for (int round = 0; round < 200; ++round) {
+                const bool french = (index + round) % 2 == 1;
+                const QString text = Language::text("stopAndSave", french ? "fr" : "en");
+                if (text != (french ? QString::fromUtf8("Arrêter et enregistrer") : QString("Stop and save"))) {
+                    ++wrong;
+                }
+            }
+        });
+    }
+    for (std::thread &reader : readers) {
+        reader.join();
+    }
+    EXPECT_EQ(wrong, 0);
 }
