@@ -1,12 +1,21 @@
 #include "support/SerialQueue.h"
 
-#include <pthread.h>
+#include <QString>
+#include <QThread>
 
 namespace murva {
 
 SerialQueue::SerialQueue(std::string label)
-    : label_(std::move(label)), worker_([this] { run(); })
+    : worker_(QThread::create([this] { run(); }))
 {
+    // Qt gives the thread this name where the system has thread names; Linux keeps 15
+    // characters, so the common "dev.murva." prefix goes.
+    QString name = QString::fromStdString(label);
+    if (name.startsWith(QLatin1String("dev.murva."))) {
+        name.remove(0, 10);
+    }
+    worker_->setObjectName(name.left(15));
+    worker_->start();
 }
 
 SerialQueue::~SerialQueue()
@@ -16,7 +25,7 @@ SerialQueue::~SerialQueue()
         stopping_ = true;
     }
     wake_.notify_one();
-    worker_.join();
+    worker_->wait();
 }
 
 void SerialQueue::submit(std::function<void()> job)
@@ -36,13 +45,6 @@ void SerialQueue::drain()
 
 void SerialQueue::run()
 {
-    // Linux keeps at most 15 characters of a thread's name, so the common "dev.murva."
-    // prefix goes; the full label stays in label().
-    std::string name = label_;
-    if (name.rfind("dev.murva.", 0) == 0) {
-        name.erase(0, 10);
-    }
-    pthread_setname_np(pthread_self(), name.substr(0, 15).c_str());
     std::unique_lock lock(mutex_);
     for (;;) {
         wake_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });

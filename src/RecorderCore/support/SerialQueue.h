@@ -3,9 +3,11 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
+
+class QThread;
 
 namespace murva {
 
@@ -19,8 +21,6 @@ public:
     SerialQueue(const SerialQueue &) = delete;
     SerialQueue &operator=(const SerialQueue &) = delete;
 
-    const std::string &label() const { return label_; }
-
     // Returns at once; the job runs later on the worker thread.
     void submit(std::function<void()> job);
 
@@ -28,19 +28,16 @@ public:
     // Must not be called from the worker thread itself.
     void drain();
 
-    bool isWorkerThread() const { return std::this_thread::get_id() == worker_.get_id(); }
-
 private:
     void run();
 
-    std::string label_;
     std::mutex mutex_;
     std::condition_variable wake_;
     std::condition_variable idle_;
     std::deque<std::function<void()>> jobs_;
     bool busy_ = false;
     bool stopping_ = false;
-    std::thread worker_;
+    std::unique_ptr<QThread> worker_;
 };
 
 } // namespace murva
