@@ -26,7 +26,7 @@ namespace murva {
 struct HeadlessApp::Parts {
     std::unique_ptr<Keychain> keychain;
     std::shared_ptr<BrowserOpener> browser;
-    std::unique_ptr<SignIn> signIn;
+    std::shared_ptr<SignIn> signIn;
     std::shared_ptr<RecordingStore> store;
     std::unique_ptr<ScreenCheck> screenCheck;
     std::unique_ptr<SignalRelay> relay;
@@ -45,7 +45,7 @@ HeadlessApp::HeadlessApp(const CommandLine &options, QObject *parent)
     Parts &parts = *parts_;
     parts.keychain = makeKeychain();
     parts.browser = Adapters::browserOpener();
-    parts.signIn = std::make_unique<SignIn>(Settings().apiBase(), *parts.keychain, *parts.browser);
+    parts.signIn = std::make_shared<SignIn>(Settings().apiBase(), *parts.keychain, *parts.browser);
     parts.store = std::make_shared<RecordingStore>(UserFolders::recordingsFolder());
     parts.screenCheck = std::make_unique<ScreenCheck>([] { return Adapters::capturePorts(false); });
     parts.relay = std::make_unique<SignalRelay>();
@@ -125,8 +125,8 @@ ModelParts modelParts(HeadlessApp::Parts &parts, const QStringList &arguments)
     model.makeCapture = captureFactory([](bool withVideo) { return Adapters::capturePorts(withVideo); });
     model.store = parts.store;
     model.watcher = std::make_unique<CallWatcher>(Adapters::audioProcesses());
-    model.accounts = std::make_shared<SignInAccounts>(*parts.signIn);
-    model.service = std::make_shared<ServiceForAccounts>(*parts.signIn, *parts.store);
+    model.accounts = std::make_shared<SignInAccounts>(parts.signIn);
+    model.service = std::make_shared<ServiceForAccounts>(parts.signIn, *parts.store);
     model.permissions = Adapters::permissions();
     model.autostart = Adapters::autostart();
     model.browser = parts.browser;

@@ -1,46 +1,116 @@
 #pragma once
 
+#include "LoopWatchdog.h"
+
 #include <QCoroTask>
 #include <QEventLoop>
+#include <QTimer>
 
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <concepts>
+#include <functional>
 #include <exception>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <type_traits>
 
 namespace murva::test {
 
-// Runs the event loop until `task` is done and hands back its result, rethrowing what
-// it threw (QCoro::waitFor would wait forever on a task that throws).
+// A task that did not finish within the time limit of await().
+class AwaitTimedOut : public std::runtime_error {
+public:
+    AwaitTimedOut() : std::runtime_error("the awaited task did not finish in time") {}
+};
+
 template <typename T>
-T await(QCoro::Task<T> task)
-{
+struct AwaitState {
+    QCoro::Task<T> task;
     QEventLoop loop;
     bool done = false;
     std::exception_ptr error;
     std::optional<std::conditional_t<std::is_void_v<T>, bool, T>> result;
-    auto runner = [&]() -> QCoro::Task<> {
-        try {
-            if constexpr (std::is_void_v<T>) {
-                co_await task;
-            } else {
-                result.emplace(co_await task);
-            }
-        } catch (...) {
-            error = std::current_exception();
+};
+
+// Holds its own share of the state: a task that outlives a timed-out await() still
+// finishes into memory that exists.
+template <typename T>
+QCoro::Task<> runToEnd(const std::shared_ptr<AwaitState<T>> &shared)
+{
+    const std::shared_ptr<AwaitState<T>> state = shared;
+    try {
+        if constexpr (std::is_void_v<T>) {
+            co_await state->task;
+        } else {
+            state->result.emplace(co_await state->task);
         }
-        done = true;
-        loop.quit();
-    };
-    auto running = runner();
-    if (!done) {
-        loop.exec();
+    } catch (...) {
+        state->error = std::current_exception();
     }
-    if (error) {
-        std::rethrow_exception(error);
+    state->done = true;
+    state->loop.quit();
+}
+
+template <typename Task>
+struct TaskResult;
+template <typename T>
+struct TaskResult<QCoro::Task<T>> {
+    using type = T;
+};
+
+// Runs the event loop until the task that `start` gives is done and hands back its
+// result, rethrowing what it threw (QCoro::waitFor would wait forever on a task that
+// throws). Throws AwaitTimedOut after `limit`. With the loop watchdog on, a stall of
+// the event loop fails the test, counting from before the task is made: a task runs at
+// once up to its first wait, and that part must not block either.
+template <typename T>
+T awaitStarted(const std::function<QCoro::Task<T>()> &start, std::chrono::milliseconds limit)
+{
+    std::optional<LoopWatchdog> watchdog;
+    if (LoopWatchdog::onForEveryAwait()) {
+        watchdog.emplace();
+    }
+    auto state = std::make_shared<AwaitState<T>>();
+    state->task = start();
+    auto running = runToEnd(state);
+    if (!state->done) {
+        QTimer::singleShot(limit, &state->loop, [loop = &state->loop] { loop->quit(); });
+        state->loop.exec();
+    }
+    if (watchdog) {
+        const std::chrono::milliseconds stall = watchdog->stop();
+        EXPECT_LE(stall.count(), LoopWatchdog::stallLimit.count())
+            << "the event loop stood still for " << stall.count() << " ms";
+    }
+    if (!state->done) {
+        throw AwaitTimedOut();
+    }
+    if (state->error) {
+        std::rethrow_exception(state->error);
     }
     if constexpr (!std::is_void_v<T>) {
-        return std::move(*result);
+        return std::move(*state->result);
     }
+}
+
+inline constexpr std::chrono::milliseconds defaultAwaitLimit = std::chrono::seconds(60);
+
+// Awaits a task made earlier; what it did before its first wait is not watched.
+template <typename T>
+T await(QCoro::Task<T> task, std::chrono::milliseconds limit = defaultAwaitLimit)
+{
+    return awaitStarted<T>([&task] { return std::move(task); }, limit);
+}
+
+//     await([&] { return model->refreshNext(); });
+template <typename Start>
+    requires std::invocable<Start &>
+auto await(Start start, std::chrono::milliseconds limit = defaultAwaitLimit)
+{
+    using T = typename TaskResult<std::invoke_result_t<Start &>>::type;
+    return awaitStarted<T>(start, limit);
 }
 
 } // namespace murva::test

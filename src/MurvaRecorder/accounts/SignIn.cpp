@@ -42,12 +42,17 @@ QDateTime SignIn::now() const
 
 // Loading and persisting ----------------------------------------------------------------
 
+// A resumed coroutine whose SignIn has gone ends here, touching nothing of it.
+void SignIn::throwIfGone(const Lifetime::Watch &alive)
+{
+    if (!alive) {
+        throw SaveError::failed;
+    }
+}
+
 QCoro::Task<> SignIn::load()
 {
-    auto locking = changes_.lock();
-    AsyncMutex::Guard guard = co_await locking;
-    auto loading = loadHoldingLock();
-    co_await loading;
+    return change([] { return false; });
 }
 
 QCoro::Task<> SignIn::ensureLoaded()
@@ -59,17 +64,39 @@ QCoro::Task<> SignIn::ensureLoaded()
     co_await loading;
 }
 
+QCoro::Task<> SignIn::change(const std::function<bool()> &edit)
+{
+    const std::function<bool()> apply = edit;
+    const Lifetime::Watch alive = lifetime_.watch();
+    // The lock outlives this SignIn for as long as a change holds or awaits it.
+    const std::shared_ptr<AsyncMutex> changes = changes_;
+    auto locking = changes->lock();
+    AsyncMutex::Guard guard = co_await locking;
+    throwIfGone(alive);
+    auto loading = loadHoldingLock();
+    co_await loading;
+    throwIfGone(alive);
+    if (!apply()) {
+        co_return;
+    }
+    auto persisting = persistHoldingLock();
+    co_await persisting;
+}
+
 QCoro::Task<KeychainRead> SignIn::readWithRetry()
 {
+    const Lifetime::Watch alive = lifetime_.watch();
     auto reading = keychain_.read();
     KeychainRead read = co_await reading;
     if (read.outcome != KeychainRead::Outcome::unreadable) {
         co_return read;
     }
+    throwIfGone(alive);
     // A secret service that is still starting with the session answers a moment later.
     Log::write(QStringLiteral("accounts: keychain could not be read, trying again"));
     auto sleeping = QCoro::sleepFor(options_.unreadableRetryDelay);
     co_await sleeping;
+    throwIfGone(alive);
     auto readingAgain = keychain_.read();
     co_return co_await readingAgain;
 }
@@ -79,8 +106,10 @@ QCoro::Task<> SignIn::loadHoldingLock()
     if (loaded_) {
         co_return;
     }
+    const Lifetime::Watch alive = lifetime_.watch();
     auto reading = readWithRetry();
     const KeychainRead read = co_await reading;
+    throwIfGone(alive);
     loaded_ = true;
     switch (read.outcome) {
     case KeychainRead::Outcome::unreadable:
@@ -105,8 +134,10 @@ QCoro::Task<> SignIn::loadHoldingLock()
 // taken in before anything is written, so that nothing stored is lost.
 QCoro::Task<bool> SignIn::catchUpWithKeychain()
 {
+    const Lifetime::Watch alive = lifetime_.watch();
     auto reading = keychain_.read();
     const KeychainRead read = co_await reading;
+    throwIfGone(alive);
     if (read.outcome == KeychainRead::Outcome::unreadable) {
         co_return false;
     }
@@ -134,11 +165,15 @@ QCoro::Task<bool> SignIn::catchUpWithKeychain()
     co_return true;
 }
 
+// Only logs after its last wait, so it needs no check of its own there.
 QCoro::Task<> SignIn::persistHoldingLock()
 {
     if (!hasRead_) {
+        const Lifetime::Watch alive = lifetime_.watch();
         auto catchingUp = catchUpWithKeychain();
-        if (!co_await catchingUp) {
+        const bool caughtUp = co_await catchingUp;
+        throwIfGone(alive);
+        if (!caughtUp) {
             if (!toldUnreadable_) {
                 Log::write(QStringLiteral("accounts: keychain could not be read; changes kept in memory"));
                 toldUnreadable_ = true;
@@ -163,35 +198,26 @@ QCoro::Task<> SignIn::persistHoldingLock()
 
 QCoro::Task<> SignIn::remember(const Me &me, const QString &id)
 {
-    const Me who = me;
-    const QString wanted = id;
-    auto locking = changes_.lock();
-    AsyncMutex::Guard guard = co_await locking;
-    auto loading = loadHoldingLock();
-    co_await loading;
-    Connection *connection = saved_.find(wanted);
-    if (connection == nullptr) {
-        co_return;
-    }
-    connection->me = who;
-    dropDuplicatesOf(wanted);
-    auto persisting = persistHoldingLock();
-    co_await persisting;
+    return change([this, me, id] {
+        Connection *connection = saved_.find(id);
+        if (connection == nullptr) {
+            return false;
+        }
+        connection->me = me;
+        dropDuplicatesOf(id);
+        return true;
+    });
 }
 
 QCoro::Task<> SignIn::select(const QString &id)
 {
-    const QString wanted = id;
-    auto locking = changes_.lock();
-    AsyncMutex::Guard guard = co_await locking;
-    auto loading = loadHoldingLock();
-    co_await loading;
-    if (saved_.find(wanted) == nullptr) {
-        co_return;
-    }
-    saved_.active = wanted;
-    auto persisting = persistHoldingLock();
-    co_await persisting;
+    return change([this, id] {
+        if (saved_.find(id) == nullptr) {
+            return false;
+        }
+        saved_.active = id;
+        return true;
+    });
 }
 
 // The same person and app connected again: only the connection `id` stays, and takes
@@ -226,28 +252,22 @@ void SignIn::removeFromMemory(const QString &id)
 
 QCoro::Task<> SignIn::remove(const QString &id)
 {
-    const QString wanted = id;
-    auto locking = changes_.lock();
-    AsyncMutex::Guard guard = co_await locking;
-    auto loading = loadHoldingLock();
-    co_await loading;
-    removeFromMemory(wanted);
-    auto persisting = persistHoldingLock();
-    co_await persisting;
+    return change([this, id] {
+        removeFromMemory(id);
+        return true;
+    });
 }
 
 QCoro::Task<QString> SignIn::addConnection(const QString &clientId, const Tokens &tokens)
 {
-    Connection connection{QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(), clientId, tokens,
-                          std::nullopt};
-    auto locking = changes_.lock();
-    AsyncMutex::Guard guard = co_await locking;
-    auto loading = loadHoldingLock();
-    co_await loading;
-    saved_.connections.append(connection);
-    saved_.active = connection.id;
-    auto persisting = persistHoldingLock();
-    co_await persisting;
+    const Connection connection{QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(), clientId, tokens,
+                                std::nullopt};
+    auto adding = change([this, connection] {
+        saved_.connections.append(connection);
+        saved_.active = connection.id;
+        return true;
+    });
+    co_await adding;
     co_return connection.id;
 }
 
@@ -255,12 +275,18 @@ QCoro::Task<QString> SignIn::addConnection(const QString &clientId, const Tokens
 
 QCoro::Task<QString> SignIn::connect()
 {
+    const Lifetime::Watch alive = lifetime_.watch();
     auto discovering = OAuth::fetchDiscovery(*network_, apiBase_);
     const Discovery discovery = co_await discovering;
+    throwIfGone(alive);
     Callback::Options serverOptions;
     serverOptions.waitSec = options_.browserWaitSec;
     auto opening = Callback::open(serverOptions);
     const std::shared_ptr<Callback> server = co_await opening;
+    if (!alive) {
+        server->close();
+        throw SaveError::failed;
+    }
     if (pending_) {
         Log::write(QStringLiteral("sign-in: an earlier attempt was cancelled"));
         pending_->close();
@@ -275,7 +301,11 @@ QCoro::Task<QString> SignIn::connect()
     } catch (...) {
         failure = std::current_exception();
     }
-    finishAttempt(server);
+    if (alive) {
+        finishAttempt(server);
+    } else {
+        server->close();
+    }
     if (failure) {
         std::rethrow_exception(failure);
     }
@@ -285,12 +315,14 @@ QCoro::Task<QString> SignIn::connect()
 QCoro::Task<QString> SignIn::signInThroughBrowser(const std::shared_ptr<Callback> &server,
                                                   const Discovery &discovery)
 {
+    const Lifetime::Watch alive = lifetime_.watch();
     const std::shared_ptr<Callback> callback = server;
     const Discovery endpoints = discovery;
     const QString redirectUri = callback->redirectUri();
     const QString clientName = options_.clientName.value_or(Language::text(QStringLiteral("clientName")));
     auto registering = OAuth::registerClient(*network_, endpoints, clientName, redirectUri);
     const QString clientId = co_await registering;
+    throwIfGone(alive);
 
     const QString verifier = OAuth::randomToken(32);
     const QString state = OAuth::randomToken(16);
@@ -301,9 +333,11 @@ QCoro::Task<QString> SignIn::signInThroughBrowser(const std::shared_ptr<Callback
     }
     auto waiting = callback->waitForCode(state);
     const QString code = co_await waiting;
+    throwIfGone(alive);
 
     auto exchanging = OAuth::exchangeCode(*network_, endpoints, code, verifier, redirectUri, clientId);
     const OAuth::TokenReply reply = co_await exchanging;
+    throwIfGone(alive);
     const std::optional<Tokens> tokens = OAuth::tokens(reply.body, now());
     if (!tokens) {
         Log::write(QStringLiteral("sign-in: code exchange refused (status %1)").arg(reply.status));
@@ -311,6 +345,7 @@ QCoro::Task<QString> SignIn::signInThroughBrowser(const std::shared_ptr<Callback
     }
     auto adding = addConnection(clientId, *tokens);
     const QString id = co_await adding;
+    throwIfGone(alive);
     Log::write(QStringLiteral("sign-in: connected account ") + id);
     if (options_.activate) {
         options_.activate();
@@ -331,8 +366,10 @@ void SignIn::finishAttempt(const std::shared_ptr<Callback> &server)
 QCoro::Task<std::optional<QString>> SignIn::accessToken(const QString &id)
 {
     const QString wanted = id;
+    const Lifetime::Watch alive = lifetime_.watch();
     auto loading = ensureLoaded();
     co_await loading;
+    throwIfGone(alive);
     const Connection *connection = saved_.find(wanted);
     if (connection == nullptr) {
         co_return std::nullopt;
@@ -356,7 +393,9 @@ QCoro::Task<std::optional<QString>> SignIn::accessToken(const QString &id)
     } catch (...) {
         failure = std::current_exception();
     }
-    refreshing_.erase(wanted);
+    if (alive) {
+        refreshing_.erase(wanted);
+    }
     if (failure) {
         outcome->fail(failure);
         std::rethrow_exception(failure);
@@ -368,8 +407,10 @@ QCoro::Task<std::optional<QString>> SignIn::accessToken(const QString &id)
 QCoro::Task<std::optional<QString>> SignIn::refresh(const QString &id)
 {
     const QString wanted = id;
+    const Lifetime::Watch alive = lifetime_.watch();
     auto discovering = OAuth::fetchDiscovery(*network_, apiBase_);
     const Discovery discovery = co_await discovering;
+    throwIfGone(alive);
     const Connection *connection = saved_.find(wanted);
     if (connection == nullptr) {
         co_return std::nullopt; // removed while the discovery ran
@@ -378,29 +419,31 @@ QCoro::Task<std::optional<QString>> SignIn::refresh(const QString &id)
     const QString clientId = connection->clientId;
     auto refreshing = OAuth::refresh(*network_, discovery, refreshToken, clientId);
     const OAuth::TokenReply reply = co_await refreshing;
+    throwIfGone(alive);
 
-    auto locking = changes_.lock();
-    AsyncMutex::Guard guard = co_await locking;
-    if (OAuth::refusedRefresh(reply.status)) {
-        Log::write(QStringLiteral("accounts: refresh refused (status %1), account %2 removed")
-                       .arg(reply.status)
-                       .arg(wanted));
-        removeFromMemory(wanted);
-        auto persisting = persistHoldingLock();
-        co_await persisting;
-        co_return std::nullopt;
-    }
-    const std::optional<Tokens> tokens = OAuth::tokens(reply.body, now());
-    if (!tokens) {
-        Log::write(QStringLiteral("accounts: refresh failed (status %1)").arg(reply.status));
-        throw SaveError::failed;
-    }
-    if (Connection *current = saved_.find(wanted)) {
-        current->tokens = *tokens;
-        auto persisting = persistHoldingLock();
-        co_await persisting;
-    }
-    co_return tokens->accessToken;
+    std::optional<QString> token;
+    auto storing = change([this, wanted, &reply, &token] {
+        if (OAuth::refusedRefresh(reply.status)) {
+            Log::write(QStringLiteral("accounts: refresh refused (status %1), account %2 removed")
+                           .arg(reply.status)
+                           .arg(wanted));
+            removeFromMemory(wanted);
+            return true;
+        }
+        const std::optional<Tokens> tokens = OAuth::tokens(reply.body, now());
+        if (!tokens) {
+            Log::write(QStringLiteral("accounts: refresh failed (status %1)").arg(reply.status));
+            throw SaveError::failed;
+        }
+        token = tokens->accessToken;
+        Connection *current = saved_.find(wanted);
+        if (current != nullptr) {
+            current->tokens = *tokens;
+        }
+        return current != nullptr;
+    });
+    co_await storing;
+    co_return token;
 }
 
 } // namespace murva

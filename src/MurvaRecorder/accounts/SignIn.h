@@ -4,6 +4,7 @@
 #include "accounts/AsyncMutex.h"
 #include "accounts/SavedAccounts.h"
 #include "accounts/SharedOutcome.h"
+#include "support/Lifetime.h"
 
 #include <QCoroTask>
 #include <QDateTime>
@@ -35,7 +36,8 @@ struct Tokens;
 // meanwhile stay in memory; the first change after a successful read joins them to the
 // stored accounts, so signing in while the keyring is locked loses nothing.
 //
-// Destroy it only when no operation is running (at exit, after the event loop ended).
+// Destroying it ends a pending sign-in; operations still running end with
+// SaveError::failed as soon as they resume, touching nothing of it.
 class SignIn {
 public:
     using Connection = AccountConnection;
@@ -87,6 +89,12 @@ public:
 private:
     using RefreshOutcome = SharedOutcome<std::optional<QString>>;
 
+    static void throwIfGone(const Lifetime::Watch &alive);
+
+    // One change at a time: takes the lock, loads, applies `edit` and stores the
+    // accounts when it returns true.
+    QCoro::Task<> change(const std::function<bool()> &edit);
+
     // These run while the caller holds `changes_`.
     QCoro::Task<> loadHoldingLock();
     QCoro::Task<> persistHoldingLock();
@@ -113,9 +121,10 @@ private:
     bool loaded_ = false;
     bool hasRead_ = false;
     bool toldUnreadable_ = false;
-    AsyncMutex changes_;
+    std::shared_ptr<AsyncMutex> changes_ = std::make_shared<AsyncMutex>();
     std::map<QString, std::shared_ptr<RefreshOutcome>> refreshing_;
     std::shared_ptr<Callback> pending_;
+    Lifetime lifetime_; // last: gone first
 };
 
 } // namespace murva

@@ -1,17 +1,24 @@
 #include "model/ModelAdapters.h"
 
 #include "accounts/SignIn.h"
+#include "api/SaveError.h"
 #include "recordings/RecordingStore.h"
 
 namespace murva {
 
 namespace {
 
-QCoro::Task<std::optional<QString>> tokenOf(SignIn *signIn, const std::optional<QString> &accountArgument)
+// Holds the accounts actor for as long as it is asked.
+QCoro::Task<std::optional<QString>> tokenOf(const std::weak_ptr<SignIn> &accounts,
+                                            const std::optional<QString> &accountArgument)
 {
     const std::optional<QString> account = accountArgument;
+    const std::shared_ptr<SignIn> signIn = accounts.lock();
     if (!account) {
         co_return std::nullopt;
+    }
+    if (!signIn) {
+        throw SaveError::failed;
     }
     auto asking = signIn->accessToken(*account);
     co_return co_await asking;
@@ -21,43 +28,44 @@ QCoro::Task<std::optional<QString>> tokenOf(SignIn *signIn, const std::optional<
 
 QCoro::Task<> SignInAccounts::load()
 {
-    return signIn_.load();
+    return signIn_->load();
 }
 
 QList<AccountConnection> SignInAccounts::connections() const
 {
-    return signIn_.connections();
+    return signIn_->connections();
 }
 
 std::optional<QString> SignInAccounts::activeId() const
 {
-    return signIn_.activeId();
+    return signIn_->activeId();
 }
 
 QCoro::Task<QString> SignInAccounts::connect()
 {
-    return signIn_.connect();
+    return signIn_->connect();
 }
 
 QCoro::Task<> SignInAccounts::remember(const Me &me, const QString &id)
 {
-    return signIn_.remember(me, id);
+    return signIn_->remember(me, id);
 }
 
 QCoro::Task<> SignInAccounts::select(const QString &id)
 {
-    return signIn_.select(id);
+    return signIn_->select(id);
 }
 
 QCoro::Task<> SignInAccounts::remove(const QString &id)
 {
-    return signIn_.remove(id);
+    return signIn_->remove(id);
 }
 
 RecorderAPI ServiceForAccounts::api(const std::optional<QString> &account) const
 {
-    SignIn *signIn = &signIn_;
-    return RecorderAPI(signIn_.apiBase(), [signIn, account] { return tokenOf(signIn, account); });
+    const std::shared_ptr<SignIn> signIn = signIn_.lock();
+    const QUrl base = signIn ? signIn->apiBase() : QUrl();
+    return RecorderAPI(base, [accounts = signIn_, account] { return tokenOf(accounts, account); });
 }
 
 // The client copies itself before its first wait, so a temporary one is safe.

@@ -2,6 +2,8 @@
 
 #include "model/ModelPorts.h"
 
+#include <memory>
+
 namespace murva {
 
 class SignIn;
@@ -10,7 +12,7 @@ class RecordingStore;
 // The accounts actor behind the flow's accounts port.
 class SignInAccounts : public ModelAccounts {
 public:
-    explicit SignInAccounts(SignIn &signIn) : signIn_(signIn) {}
+    explicit SignInAccounts(std::shared_ptr<SignIn> signIn) : signIn_(std::move(signIn)) {}
 
     QCoro::Task<> load() override;
     QList<AccountConnection> connections() const override;
@@ -21,14 +23,15 @@ public:
     QCoro::Task<> remove(const QString &id) override;
 
 private:
-    SignIn &signIn_;
+    std::shared_ptr<SignIn> signIn_;
 };
 
-// The service through `RecorderAPI` and `Saver`, with each account's own token. Both
-// the accounts actor and the store must outlive it.
+// The service through `RecorderAPI` and `Saver`, with each account's own token. The
+// store must outlive it; the accounts actor may go first, and a request that then needs
+// a token fails.
 class ServiceForAccounts : public ModelService {
 public:
-    ServiceForAccounts(SignIn &signIn, RecordingStore &store) : signIn_(signIn), store_(store) {}
+    ServiceForAccounts(std::weak_ptr<SignIn> signIn, RecordingStore &store) : signIn_(std::move(signIn)), store_(store) {}
 
     QCoro::Task<Me> me(const std::optional<QString> &account) override;
     QCoro::Task<std::optional<NextMeeting>> next(const std::optional<QString> &account) override;
@@ -42,7 +45,7 @@ public:
     RecorderAPI api(const std::optional<QString> &account) const;
 
 private:
-    SignIn &signIn_;
+    std::weak_ptr<SignIn> signIn_;
     RecordingStore &store_;
 };
 

@@ -17,11 +17,11 @@ TEST(AccessToken, ATokenIsRefreshedFromTheMomentItExpires)
     harness.store({"E", {account("E", fixedNow()), account("F", fixedNow().addSecs(1))}});
     SignIn &signIn = harness.start();
 
-    EXPECT_EQ(await(signIn.accessToken("F")), QStringLiteral("access-of-F"));
-    EXPECT_EQ(await(signIn.accessToken("nobody")), std::nullopt);
+    EXPECT_EQ(await([&] { return signIn.accessToken("F"); }), QStringLiteral("access-of-F"));
+    EXPECT_EQ(await([&] { return signIn.accessToken("nobody"); }), std::nullopt);
     EXPECT_TRUE(harness.server.tokenRequests.isEmpty());
 
-    EXPECT_EQ(await(signIn.accessToken("E")), QStringLiteral("access-1"));
+    EXPECT_EQ(await([&] { return signIn.accessToken("E"); }), QStringLiteral("access-1"));
     ASSERT_EQ(harness.server.tokenRequests.size(), 1);
     const QUrlQuery sent(QString::fromUtf8(harness.server.tokenRequests.first()));
     EXPECT_EQ(sent.queryItemValue("grant_type"), "refresh_token");
@@ -56,7 +56,7 @@ TEST(AccessToken, ConcurrentCallersShareOneRefresh)
     EXPECT_EQ(harness.server.tokenRequests.size(), 2);
     harness.server.tokenStatus = 200;
     harness.server.tokenBody.clear();
-    EXPECT_EQ(await(signIn.accessToken("E")), QStringLiteral("access-2"));
+    EXPECT_EQ(await([&] { return signIn.accessToken("E"); }), QStringLiteral("access-2"));
 }
 
 // Failures that keep the account are covered against the real service.
@@ -68,7 +68,7 @@ TEST(AccessToken, ARefusedRefreshOfTheLastAccountDeletesTheItem)
     harness.server.tokenBody = R"({"error": "invalid_grant"})";
     SignIn &signIn = harness.start();
 
-    EXPECT_EQ(await(signIn.accessToken("E")), std::nullopt);
+    EXPECT_EQ(await([&] { return signIn.accessToken("E"); }), std::nullopt);
     EXPECT_TRUE(signIn.connections().isEmpty());
     EXPECT_FALSE(signIn.activeId());
     EXPECT_FALSE(harness.keychain.item);
@@ -81,14 +81,14 @@ TEST(AccessToken, NoSecretReachesTheLog)
     harness.keychain.locked = true;
     SignIn &signIn = harness.start();
     harness.keychain.locked = false;
-    await(signIn.connect());
+    await([&] { return signIn.connect(); });
     const QString id = *signIn.activeId();
     harness.now = fixedNow().addDays(1);
-    await(signIn.accessToken(id));
+    await([&] { return signIn.accessToken(id); });
     harness.server.tokenStatus = 400;
     harness.server.tokenBody = R"({"error": "invalid_grant", "access_token": "leaked"})";
     harness.now = fixedNow().addDays(2);
-    await(signIn.accessToken(id));
+    await([&] { return signIn.accessToken(id); });
 
     Log::flush();
     QFile log(Log::filePath());

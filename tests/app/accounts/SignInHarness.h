@@ -69,7 +69,7 @@ struct SignInHarness {
         options.clientName = QStringLiteral("Murva Recorder test");
         options.browserWaitSec = browserWaitSec;
         signIn = std::make_unique<SignIn>(server.base(), keychain, browser, options);
-        await(signIn->load());
+        await([&] { return signIn->load(); });
         return *signIn;
     }
 };

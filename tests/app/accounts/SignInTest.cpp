@@ -40,7 +40,7 @@ TEST(SignIn, OldItemLoadsAsActiveFirstAndIsRewrittenOnlyOnTheNextChange)
     EXPECT_EQ(signIn.activeId(), QStringLiteral("first"));
     EXPECT_EQ(harness.keychain.item, legacy);
 
-    await(signIn.remember(person("Acme", std::nullopt), "first"));
+    await([&] { return signIn.remember(person("Acme", std::nullopt), "first"); });
     ASSERT_TRUE(AccountsFormat::decodeSaved(*harness.keychain.item));
     EXPECT_EQ(harness.stored()->connections.first().me->app, "Acme");
 }
@@ -54,29 +54,29 @@ TEST(SignIn, RememberSelectAndRemoveKeepTheItemInStep)
     SignIn &signIn = harness.start();
 
     // Unknown ids change nothing and write nothing.
-    await(signIn.remember(person("Acme", "x@example.com"), "nobody"));
-    await(signIn.select("nobody"));
+    await([&] { return signIn.remember(person("Acme", "x@example.com"), "nobody"); });
+    await([&] { return signIn.select("nobody"); });
     EXPECT_EQ(harness.keychain.writes, 0);
     EXPECT_EQ(signIn.activeId(), QStringLiteral("A"));
 
     // The same person and app connected again: the older account goes, the active one
     // moves to the newer.
-    await(signIn.remember(person("Acme", "ada@example.com"), "D"));
+    await([&] { return signIn.remember(person("Acme", "ada@example.com"), "D"); });
     EXPECT_EQ(idsOf(signIn.connections()), (QStringList{"B", "C", "D"}));
     EXPECT_EQ(signIn.activeId(), QStringLiteral("D"));
     // Two accounts without an address count as the same person too.
-    await(signIn.remember(person("Acme", std::nullopt), "B"));
+    await([&] { return signIn.remember(person("Acme", std::nullopt), "B"); });
     EXPECT_EQ(idsOf(signIn.connections()), (QStringList{"B", "D"}));
     EXPECT_EQ(harness.stored(), signIn.saved());
 
-    await(signIn.select("B"));
+    await([&] { return signIn.select("B"); });
     EXPECT_EQ(harness.stored()->active, QStringLiteral("B"));
 
-    await(signIn.remove("B"));
+    await([&] { return signIn.remove("B"); });
     EXPECT_EQ(signIn.activeId(), QStringLiteral("D"));
     EXPECT_EQ(harness.stored(), signIn.saved());
 
-    await(signIn.remove("D"));
+    await([&] { return signIn.remove("D"); });
     EXPECT_FALSE(signIn.activeId());
     EXPECT_FALSE(harness.keychain.item);
     EXPECT_EQ(harness.keychain.removals, 1);
@@ -104,14 +104,14 @@ TEST(SignIn, AFailedSignInStoresNothing)
     SignIn &signIn = harness.start();
     harness.server.tokenStatus = 400;
     harness.server.tokenBody = R"({"error": "invalid_grant"})";
-    EXPECT_THROW(await(signIn.connect()), SaveError);
+    EXPECT_THROW(await([&] { return signIn.connect(); }), SaveError);
 
     // A browser that never comes back.
     harness.server.tokenStatus = 200;
     harness.server.tokenBody.clear();
     harness.browser.approve = false;
     try {
-        await(signIn.connect());
+        await([&] { return signIn.connect(); });
         ADD_FAILURE() << "no failure";
     } catch (SaveError error) {
         EXPECT_EQ(error, SaveError::signIn);
@@ -134,10 +134,10 @@ TEST(SignIn, ALockedKeychainIsNeverOverwritten)
     EXPECT_EQ(harness.keychain.reads, 2); // tried once more after a short delay
     EXPECT_TRUE(signIn.connections().isEmpty());
 
-    const QString first = await(signIn.connect());
-    await(signIn.remove(first)); // the last account in memory: would delete the item
-    const QString second = await(signIn.connect());
-    await(signIn.remember(person("Acme", "ada@example.com"), second));
+    const QString first = await([&] { return signIn.connect(); });
+    await([&] { return signIn.remove(first); }); // the last account in memory: would delete the item
+    const QString second = await([&] { return signIn.connect(); });
+    await([&] { return signIn.remember(person("Acme", "ada@example.com"), second); });
     EXPECT_EQ(harness.keychain.writes, 0);
     EXPECT_EQ(harness.keychain.removals, 0);
     EXPECT_EQ(harness.keychain.item, original);
@@ -146,7 +146,7 @@ TEST(SignIn, ALockedKeychainIsNeverOverwritten)
     // Unlocked: the next change brings the stored accounts back and keeps the new one,
     // which replaces the stored account of the same person.
     harness.keychain.locked = false;
-    await(signIn.select(second));
+    await([&] { return signIn.select(second); });
     EXPECT_EQ(idsOf(signIn.connections()), (QStringList{"Z", second}));
     EXPECT_EQ(signIn.activeId(), second);
     EXPECT_EQ(harness.stored(), signIn.saved());
@@ -163,6 +163,29 @@ TEST(SignIn, AKeychainThatAnswersOnTheSecondTryLoadsNormally)
     EXPECT_EQ(harness.keychain.reads, 2);
     EXPECT_EQ(idsOf(signIn.connections()), QStringList{"A"});
     EXPECT_TRUE(signIn.hasReadKeychain());
+}
+
+// Dropped while the event loop runs: what was waiting (for the browser, for a retry of
+// a locked keychain) ends with an error and touches nothing of the freed SignIn.
+TEST(SignIn, OperationsPendingWhenItIsDestroyedEndWithoutTouchingIt)
+{
+    SignInHarness harness;
+    harness.start();
+    harness.browser.approve = false;
+    QCoro::Task<QString> connecting = harness.signIn->connect();
+    ASSERT_TRUE(runUntil([&] { return harness.browser.opened.size() == 1; }));
+    harness.signIn.reset();
+    EXPECT_ANY_THROW(await(std::move(connecting)));
+
+    SignInHarness locked;
+    locked.keychain.locked = true;
+    SignIn::Options quickRetry;
+    quickRetry.unreadableRetryDelay = std::chrono::milliseconds(10);
+    locked.signIn = std::make_unique<SignIn>(locked.server.base(), locked.keychain, locked.browser, quickRetry);
+    QCoro::Task<> loading = locked.signIn->load(); // waits to read again
+    locked.signIn.reset();
+    EXPECT_THROW(await(std::move(loading)), SaveError);
+    EXPECT_EQ(locked.keychain.reads, 1);
 }
 
 } // namespace

@@ -112,7 +112,7 @@ protected:
     {
         now = CallWatch::Time() + std::chrono::duration_cast<CallWatch::Time::duration>(
                                       std::chrono::duration<double>(atSec));
-        murva::test::await(watcher->tick());
+        murva::test::await([&] { return watcher->tick(); });
     }
 
     std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();

@@ -328,14 +328,14 @@ TEST_F(ModelTest, QuittingKeepsALongRecordingForTheNextLaunch)
     nextResult.durationSec = 5;
     model->handle(CallEvent::started(zoomCall));
     const QString shortId = model->currentRecording()->id;
-    await(model->finishForQuit());
+    await([&] { return model->finishForQuit(); });
     EXPECT_FALSE(store->get(shortId));
 
     nextResult.durationSec = 60;
     model->handle(CallEvent::started(zoomCall));
     const QString longId = model->currentRecording()->id;
     const ModelPhase before = model->phase();
-    await(model->finishForQuit());
+    await([&] { return model->finishForQuit(); });
     EXPECT_FALSE(model->isRecording());
     EXPECT_EQ(model->phase(), before);
     const std::optional<Recording> kept = store->get(longId);
@@ -424,14 +424,14 @@ TEST_F(ModelTest, ALateAnswerForTheFormerAccountIsDropped)
 
     // A failing request leaves no stale meeting.
     service->nextFails = true;
-    await(model->refreshNext());
+    await([&] { return model->refreshNext(); });
     EXPECT_EQ(model->next(), std::nullopt);
 }
 
 TEST_F(ModelTest, RemovingTheLastAccountSignsOutWithoutFetching)
 {
     launch();
-    await(model->refreshNext());
+    await([&] { return model->refreshNext(); });
     const size_t asked = service->nextAsks.size();
     model->disconnect(QStringLiteral("A"));
     EXPECT_FALSE(model->signedIn());
@@ -441,13 +441,13 @@ TEST_F(ModelTest, RemovingTheLastAccountSignsOutWithoutFetching)
 TEST_F(ModelTest, SampleMeetingsReplaceEvenAFailedAnswer)
 {
     launch();
-    await(model->refreshUpcoming());
+    await([&] { return model->refreshUpcoming(); });
     EXPECT_EQ(model->upcoming(), std::nullopt); // the fake service fails
 
     model.reset();
     arguments = {QStringLiteral("murva-recorder"), QStringLiteral("--sample-upcoming")};
     launch();
-    await(model->refreshUpcoming());
+    await([&] { return model->refreshUpcoming(); });
     ASSERT_TRUE(model->upcoming());
     ASSERT_EQ(model->upcoming()->size(), 4u);
     const NextMeeting &first = model->upcoming()->front().meeting;
@@ -525,7 +525,7 @@ TEST_F(ModelTest, ASkippedMeetingIsAskedAboutInsteadOfRecorded)
     NextMeeting meeting{QStringLiteral("Budget review"), clock->now(), clock->now() + std::chrono::hours(1)};
     service->nextByAccount[QStringLiteral("A")] = meeting;
     launch();
-    await(model->refreshNext());
+    await([&] { return model->refreshNext(); });
     model->setSkipped(meeting, true);
 
     model->handle(CallEvent::started(zoomCall));

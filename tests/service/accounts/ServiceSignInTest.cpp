@@ -37,7 +37,7 @@ protected:
         SignIn::Options options;
         options.now = [this] { return now; };
         signIn = std::make_unique<SignIn>(service.base(), keychain, browser, options);
-        await(signIn->load());
+        await([&] { return signIn->load(); });
     }
 
     // Makes the account's token expire without waiting.
@@ -53,7 +53,7 @@ protected:
 TEST_F(ServiceSignIn, ConnectRunsTheWholeBrowserSignIn)
 {
     service.oauth(QJsonObject{{"userEmail", "ada@example.com"}, {"userName", "Ada"}});
-    const QString id = await(signIn->connect());
+    const QString id = await([&] { return signIn->connect(); });
     EXPECT_EQ(id.size(), 36);
     EXPECT_EQ(id, id.toUpper());
     EXPECT_EQ(signIn->activeId(), id);
@@ -69,24 +69,29 @@ TEST_F(ServiceSignIn, ConnectRunsTheWholeBrowserSignIn)
     EXPECT_EQ(browser.visited.last().host(), "127.0.0.1");
     EXPECT_EQ(browser.visited.last().path(), "/callback");
 
+    // An HTTP client may send a GET again on a fresh connection when the kept-alive one
+    // closed under it: one request as far as the sign-in goes.
     QStringList paths;
     for (const QJsonValue &request : service.requests()) {
-        paths.append(request["method"].toString() + " " + request["path"].toString());
+        const QString path = request["method"].toString() + " " + request["path"].toString();
+        if (paths.isEmpty() || paths.last() != path || !path.startsWith("GET ")) {
+            paths.append(path);
+        }
     }
     EXPECT_EQ(paths, (QStringList{"GET /.well-known/oauth-authorization-server", "POST /oauth/register",
                                   "GET /oauth/authorize", "POST /oauth/token"}));
 
     // The stored token opens the API, and the user it names is remembered.
     RecorderAPI api(service.base(), [this, id]() { return signIn->accessToken(id); });
-    const Me me = await(api.me());
-    await(signIn->remember(me, id));
+    const Me me = await([&] { return api.me(); });
+    await([&] { return signIn->remember(me, id); });
     ASSERT_TRUE(signIn->connections().first().me);
     EXPECT_EQ(signIn->connections().first().me->email, QStringLiteral("ada@example.com"));
 }
 
 TEST_F(ServiceSignIn, ConcurrentCallersOfAnExpiredAccountMakeOneRefresh)
 {
-    const QString id = await(signIn->connect());
+    const QString id = await([&] { return signIn->connect(); });
     const QString before = signIn->connections().first().tokens.accessToken;
     expireTokens();
     service.delay("/oauth/token", 200);
@@ -102,18 +107,18 @@ TEST_F(ServiceSignIn, ConcurrentCallersOfAnExpiredAccountMakeOneRefresh)
 
     // The new token is accepted by the API.
     RecorderAPI api(service.base(), [this, id]() { return signIn->accessToken(id); });
-    EXPECT_NO_THROW(await(api.me()));
+    EXPECT_NO_THROW(await([&] { return api.me(); }));
 }
 
 TEST_F(ServiceSignIn, ARefusedRefreshRemovesTheAccountAndMovesTheActiveOne)
 {
-    const QString older = await(signIn->connect());
-    const QString newer = await(signIn->connect());
+    const QString older = await([&] { return signIn->connect(); });
+    const QString newer = await([&] { return signIn->connect(); });
     ASSERT_EQ(signIn->activeId(), newer);
     expireTokens();
     service.inject("/oauth/token", 400, R"({"error": "invalid_grant"})");
 
-    EXPECT_EQ(await(signIn->accessToken(newer)), std::nullopt);
+    EXPECT_EQ(await([&] { return signIn->accessToken(newer); }), std::nullopt);
     ASSERT_EQ(signIn->connections().size(), 1);
     EXPECT_EQ(signIn->connections().first().id, older);
     EXPECT_EQ(signIn->activeId(), older);
@@ -122,7 +127,7 @@ TEST_F(ServiceSignIn, ARefusedRefreshRemovesTheAccountAndMovesTheActiveOne)
     // The API client turns the missing token into signIn without sending anything.
     RecorderAPI api(service.base(), [this, newer]() { return signIn->accessToken(newer); });
     try {
-        await(api.me());
+        await([&] { return api.me(); });
         FAIL() << "no failure";
     } catch (SaveError error) {
         EXPECT_EQ(error, SaveError::signIn);
@@ -131,13 +136,13 @@ TEST_F(ServiceSignIn, ARefusedRefreshRemovesTheAccountAndMovesTheActiveOne)
 
 TEST_F(ServiceSignIn, AFailingTokenEndpointKeepsTheAccountAndItsTokens)
 {
-    const QString id = await(signIn->connect());
+    const QString id = await([&] { return signIn->connect(); });
     const SavedAccounts before = signIn->saved();
     expireTokens();
     service.inject("/oauth/token", 500, "Internal Server Error");
 
     try {
-        await(signIn->accessToken(id));
+        await([&] { return signIn->accessToken(id); });
         FAIL() << "no failure";
     } catch (SaveError error) {
         EXPECT_EQ(error, SaveError::failed);
@@ -146,7 +151,7 @@ TEST_F(ServiceSignIn, AFailingTokenEndpointKeepsTheAccountAndItsTokens)
     EXPECT_EQ(AccountsFormat::decode(*keychain.item), before);
 
     // Once the service is well again the same refresh token works.
-    const std::optional<QString> token = await(signIn->accessToken(id));
+    const std::optional<QString> token = await([&] { return signIn->accessToken(id); });
     ASSERT_TRUE(token);
     EXPECT_NE(*token, before.connections.first().tokens.accessToken);
 }

@@ -180,8 +180,8 @@ TEST_F(CallWatcherSystemTest, WithoutADisplayThereIsNoCallPage)
     CallWatcher watcher(std::move(processes));
     std::vector<CallEvent> events;
     watcher.onEvent = [&](const CallEvent &event) { events.push_back(event); };
-    test::await(watcher.tick());
-    test::await(watcher.tick());
+    test::await([&] { return watcher.tick(); });
+    test::await([&] { return watcher.tick(); });
     EXPECT_EQ(events, (std::vector{CallEvent::started(unsureBrowserCall)}));
 }
 
@@ -200,19 +200,19 @@ TEST_F(CallWatcherSystemTest, ADisplayThatGoesAwayTakesTheCallPageWithIt)
     CallWatcher watcher(std::move(processes), [&] { return now; });
     std::vector<CallEvent> events;
     watcher.onEvent = [&](const CallEvent &event) { events.push_back(event); };
-    test::await(watcher.tick());
+    test::await([&] { return watcher.tick(); });
 
     display.signal(SIGKILL);
     now += 2s;
-    test::await(watcher.tick()); // the call goes on, its page unseen
+    test::await([&] { return watcher.tick(); }); // the call goes on, its page unseen
     *inMicrophone = false;
     now += 2s;
-    test::await(watcher.tick());
+    test::await([&] { return watcher.tick(); });
     now += 5s;
-    test::await(watcher.tick());
+    test::await([&] { return watcher.tick(); });
     *inMicrophone = true;
     now += 2s;
-    test::await(watcher.tick());
+    test::await([&] { return watcher.tick(); });
     EXPECT_EQ(events, (std::vector{CallEvent::started(meetCall), CallEvent::ended(),
                                    CallEvent::started(unsureBrowserCall)}));
 }
