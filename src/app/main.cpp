@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "HeadlessApp.h"
+#include "LoopStallProbe.h"
 #include "SelfTest.h"
 
 #include "Adapters.h"
@@ -32,6 +33,7 @@ int runHeadless(int argc, char **argv, const murva::CommandLine &options)
     murva::HeadlessApp headless(options);
     murva::Log::write(QStringLiteral("launched"));
     headless.start();
+    murva::LoopStallProbe::startIfAsked(&app);
     const int status = QCoreApplication::exec();
     murva::Log::flush();
     return status;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoroTask>
 #include <QString>
 
 #include <vector>
@@ -24,9 +25,10 @@ public:
 
     // Every program using sound, one entry per process (a process whose streams name
     // two programs, once for each), the recorder itself left out. Empty when the sound
-    // server cannot be reached. Called on the main thread; answers promptly (a server
-    // that does not answer is given up after a short wait).
-    virtual std::vector<AudioProcess> processes() = 0;
+    // server cannot be reached. Called on the main thread and resumes there; the
+    // caller's thread never waits for the server (one that does not answer is given up
+    // after a short time).
+    virtual QCoro::Task<std::vector<AudioProcess>> processes() = 0;
 };
 
 } // namespace murva

@@ -50,10 +50,14 @@ void CallWatcher::start()
 
 QCoro::Task<> CallWatcher::tick()
 {
-    Snapshot snapshot = sound();
+    const QPointer<CallWatcher> alive(this);
+    QCoro::Task<Snapshot> hearing = sound();
+    Snapshot snapshot = co_await hearing;
+    if (!alive) {
+        co_return;
+    }
     // Without a proven screen capture a browser call stays `other`, not sure.
     if (involvesBrowser(snapshot) && Settings().screenChecked()) {
-        const QPointer<CallWatcher> alive(this);
         QCoro::Task<std::optional<CallPage>> finding = callPage();
         std::optional<CallPage> page = co_await finding;
         if (!alive) {
@@ -69,12 +73,19 @@ QCoro::Task<> CallWatcher::tick()
     }
 }
 
-Snapshot CallWatcher::sound() const
+QCoro::Task<Snapshot> CallWatcher::sound() const
+{
+    QCoro::Task<std::vector<AudioProcess>> asking = processes_->processes();
+    const std::vector<AudioProcess> processes = co_await asking;
+    co_return snapshotOf(processes);
+}
+
+Snapshot CallWatcher::snapshotOf(const std::vector<AudioProcess> &processes)
 {
     Snapshot snapshot;
     // The recorder's own capture must never look like a call.
     const qint64 ownProcessID = QCoreApplication::applicationPid();
-    for (const AudioProcess &process : processes_->processes()) {
+    for (const AudioProcess &process : processes) {
         if (process.processID == ownProcessID) {
             continue;
         }

@@ -42,7 +42,7 @@ public:
     QCoro::Task<> tick();
 
     // Who uses the microphone and who plays sound right now; never a page.
-    Snapshot sound() const;
+    QCoro::Task<Snapshot> sound() const;
 
     // The first call page among the browsers' windows, those off screen included.
     static QCoro::Task<std::optional<CallPage>> callPage();
@@ -50,6 +50,8 @@ public:
     const CallWatch &watch() const { return watch_; }
 
 private:
+    static Snapshot snapshotOf(const std::vector<AudioProcess> &processes);
+
     std::unique_ptr<AudioProcessSource> processes_;
     Clock clock_;
     std::chrono::milliseconds pollInterval_;

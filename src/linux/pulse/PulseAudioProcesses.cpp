@@ -4,23 +4,17 @@
 #include "pulse/PulseConnection.h"
 #include "pulse/PulseStreamListing.h"
 
+#include <QCoroFuture>
+#include <QPromise>
+
 #include <unistd.h>
 
 namespace murva {
 namespace {
 
-pa_context_state_t stateOf(PulseConnection &connection)
+bool hasEnded(const PulseConnection &connection)
 {
-    if (!connection.context()) {
-        return PA_CONTEXT_FAILED;
-    }
-    PulseConnection::Lock lock(connection);
-    return pa_context_get_state(connection.context());
-}
-
-bool hasEnded(PulseConnection &connection)
-{
-    const pa_context_state_t state = stateOf(connection);
+    const pa_context_state_t state = pa_context_get_state(connection.context());
     return state == PA_CONTEXT_FAILED || state == PA_CONTEXT_TERMINATED;
 }
 
@@ -31,45 +25,77 @@ PulseAudioProcesses::PulseAudioProcesses(std::string serverAddress, qint64 ownPr
 {
 }
 
-PulseAudioProcesses::~PulseAudioProcesses() = default;
+PulseAudioProcesses::~PulseAudioProcesses()
+{
+    if (!connection_) {
+        return;
+    }
+    // Its waiters get an empty answer rather than none.
+    PulseConnection::Lock lock(*connection_);
+    if (running_) {
+        running_->abandon();
+    }
+}
 
 qint64 PulseAudioProcesses::currentProcessID()
 {
     return ::getpid();
 }
 
-std::vector<AudioProcess> PulseAudioProcesses::processes()
+QCoro::Task<std::vector<AudioProcess>> PulseAudioProcesses::processes()
 {
-    const auto deadline = std::chrono::steady_clock::now() + kAnswerWait;
-    if (!haveReadyConnection(deadline)) {
-        return {};
+    if (!listing_.isValid() || listing_.isFinished()) {
+        listing_ = startListing();
     }
-    std::optional<std::vector<PulseStreamFacts>> streams;
-    {
-        PulseConnection::Lock lock(*connection_);
-        streams = listStreams(*connection_, deadline);
-    }
-    if (!streams) {
-        // Gone, or stopped answering: start afresh at the next poll rather than wait for
-        // this connection at every one.
-        connection_.reset();
-        return {};
-    }
-    return audioProcessesOf(*streams, ownProcessID_, procRoot_);
+    const Listing listing = listing_;
+    // Nothing of `this` is touched after the wait: the source may be gone by then.
+    co_return co_await listing;
 }
 
-bool PulseAudioProcesses::haveReadyConnection(std::chrono::steady_clock::time_point deadline)
+void PulseAudioProcesses::keepUsableConnection()
 {
-    if (connection_ && hasEnded(*connection_)) {
+    if (connection_ && isUnusable()) {
         connection_.reset();
     }
     if (!connection_) {
+        stoppedAnswering_ = false;
         connection_ = std::make_unique<PulseConnection>();
-        // A missing server fails at once. One that has not answered by the deadline
-        // stays connecting on the loop thread; later polls look at it without waiting.
-        connection_->connect(serverAddress_, deadline);
+        // Without waiting: the listing waits on the loop thread for the context to be
+        // ready. A missing server fails at once; a mute one stays connecting and later
+        // polls look at it again.
+        connection_->connect(serverAddress_, PulseConnection::Deadline());
     }
-    return stateOf(*connection_) == PA_CONTEXT_READY;
+}
+
+bool PulseAudioProcesses::isUnusable()
+{
+    if (!connection_->context()) {
+        return true;
+    }
+    PulseConnection::Lock lock(*connection_);
+    return stoppedAnswering_ || hasEnded(*connection_);
+}
+
+PulseAudioProcesses::Listing PulseAudioProcesses::startListing()
+{
+    keepUsableConnection();
+    auto promise = std::make_shared<QPromise<std::vector<AudioProcess>>>();
+    Listing listing = promise->future();
+    promise->start();
+    // Loop thread, lock held: the owners are looked up in /proc there too, off the
+    // caller's thread.
+    auto done = [this, promise, ownProcessID = ownProcessID_, procRoot = procRoot_](
+                    PulseListingEnd how, std::vector<PulseStreamFacts> streams) {
+        if (how == PulseListingEnd::failed) {
+            stoppedAnswering_ = true;
+        }
+        promise->addResult(how == PulseListingEnd::complete ? audioProcessesOf(streams, ownProcessID, procRoot)
+                                                             : std::vector<AudioProcess>());
+        promise->finish();
+    };
+    PulseConnection::Lock lock(*connection_);
+    PulseStreamListing::start(*connection_, kAnswerWait, std::move(done), &running_);
+    return listing;
 }
 
 } // namespace murva

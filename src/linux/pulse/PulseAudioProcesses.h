@@ -3,6 +3,8 @@
 #include "calls/AudioProcessSource.h"
 #include "identity/ProcessFacts.h"
 
+#include <QFuture>
+
 #include <chrono>
 #include <memory>
 #include <string>
@@ -10,14 +12,15 @@
 namespace murva {
 
 class PulseConnection;
+class PulseStreamListing;
 
 // The programs using sound, from a PulseAudio-compatible sound server: uncorked record
 // streams are running input, uncorked playback streams running output.
 //
 // Keeps one connection, with its own loop thread, across polls, and opens a new one at
-// the next poll after the server went away. Used on one thread (the main thread); each
-// poll waits for the server at most `kAnswerWait`, and a server that accepted but never
-// answered is not waited for again until it does.
+// the next poll after the server went away or stopped answering. A poll suspends while
+// the loop thread lists the streams and looks their programs up; it gives nothing when
+// the server has not answered within `kAnswerWait`. Used on one thread (the main thread).
 class PulseAudioProcesses final : public AudioProcessSource {
 public:
     static constexpr std::chrono::milliseconds kAnswerWait{500};
@@ -32,16 +35,25 @@ public:
     PulseAudioProcesses(const PulseAudioProcesses &) = delete;
     PulseAudioProcesses &operator=(const PulseAudioProcesses &) = delete;
 
-    std::vector<AudioProcess> processes() override;
+    // Polls that come while one runs share its answer.
+    QCoro::Task<std::vector<AudioProcess>> processes() override;
 
 private:
+    using Listing = QFuture<std::vector<AudioProcess>>;
+
     static qint64 currentProcessID();
-    bool haveReadyConnection(std::chrono::steady_clock::time_point deadline);
+    void keepUsableConnection();
+    bool isUnusable();
+    Listing startListing();
 
     std::string serverAddress_;
     qint64 ownProcessID_;
     QString procRoot_;
     std::unique_ptr<PulseConnection> connection_;
+    // Lock held: set on the loop thread when the connection failed to list.
+    bool stoppedAnswering_ = false;
+    PulseStreamListing *running_ = nullptr; // lock held
+    Listing listing_;
 };
 
 } // namespace murva

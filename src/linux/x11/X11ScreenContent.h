@@ -3,7 +3,7 @@
 #include "identity/ProcessFacts.h"
 #include "screen/ScreenContentSource.h"
 
-#include <QDeadlineTimer>
+#include <QFuture>
 #include <QString>
 
 #include <chrono>
@@ -11,12 +11,11 @@
 
 namespace murva {
 
-class X11Connection;
-class X11ConnectionOpener;
+class X11ContentReader;
 
 // The desktop's windows, displays and programs, read from the X display named by
-// DISPLAY. Keeps one connection and opens a new one when it broke or DISPLAY changed.
-// Used on one thread at a time (the main thread).
+// DISPLAY on a worker thread, so that neither the display nor /proc can keep the
+// calling thread waiting. Used on one thread (the main thread).
 class X11ScreenContent : public ScreenContentSource {
 public:
     // A local display answers in about a millisecond; one that takes `deadline` is hung.
@@ -26,18 +25,21 @@ public:
     explicit X11ScreenContent(QString procRoot = kProcRoot, std::chrono::milliseconds deadline = kDefaultDeadline);
     ~X11ScreenContent() override;
 
-    // Answers at once; a display that stops answering is given up after the deadline.
+    // Suspends while a worker reads; resumes on the calling thread. Callers that ask
+    // while a reading runs share it rather than start another, so readings never
+    // overlap. A display that stops answering gives nothing after the deadline.
     QCoro::Task<std::optional<ShareableContent>> content(bool onScreenOnly) override;
 
+    // The same, read on the calling thread (for tools and tests).
     std::optional<ShareableContent> contentNow(bool onScreenOnly);
 
 private:
-    X11Connection *connection(QDeadlineTimer deadline);
+    using Reading = QFuture<std::optional<ShareableContent>>;
+    Reading startReading();
 
-    QString procRoot_;
-    std::chrono::milliseconds deadline_;
-    std::unique_ptr<X11ConnectionOpener> opener_;
-    std::unique_ptr<X11Connection> connection_;
+    // Shared with the worker, which may outlive this object by one reading.
+    std::shared_ptr<X11ContentReader> reader_;
+    Reading running_;
 };
 
 } // namespace murva

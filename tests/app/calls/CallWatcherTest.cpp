@@ -27,10 +27,11 @@ struct FakeProcesses : AudioProcessSource {
     std::vector<AudioProcess> list;
     std::shared_ptr<int> polls = std::make_shared<int>(0);
 
-    std::vector<AudioProcess> processes() override
+    QCoro::Task<std::vector<AudioProcess>> processes() override
     {
         ++*polls;
-        return list;
+        std::vector<AudioProcess> copy = list;
+        co_return copy;
     }
 };
 
@@ -136,7 +137,7 @@ TEST_F(CallWatcherTest, SoundSortsProgramsIntoOwnersAndLeavesTheRecorderOut)
         {15, "", true, true},
         {16, "com.tinyspeck.slackmacgap", false, false},
     };
-    const Snapshot snapshot = watcher->sound();
+    const Snapshot snapshot = murva::test::await(watcher->sound());
     EXPECT_EQ(snapshot.input, (QSet<AudioOwner>{browserOwner, zoomOwner}));
     EXPECT_EQ(snapshot.output, (QSet<AudioOwner>{browserOwner}));
     EXPECT_FALSE(snapshot.page);

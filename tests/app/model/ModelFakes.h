@@ -361,7 +361,11 @@ struct FakeScreen : ScreenContentSource {
 
 struct NoProcesses : AudioProcessSource {
     std::vector<AudioProcess> now;
-    std::vector<AudioProcess> processes() override { return now; }
+    QCoro::Task<std::vector<AudioProcess>> processes() override
+    {
+        std::vector<AudioProcess> copy = now;
+        co_return copy;
+    }
 };
 
 } // namespace murva::test

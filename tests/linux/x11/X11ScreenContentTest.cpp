@@ -1,11 +1,13 @@
 #include "TestDisplays.h"
 #include "TestWindowProcess.h"
 
+#include "support/AwaitTask.h"
 #include "support/TestMain.h"
 #include "x11/X11ScreenContent.h"
 
 #include <QCoroTask>
 #include <QElapsedTimer>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -284,6 +286,29 @@ TEST_F(X11ScreenContentTest, GivesUpOnADisplayThatStopsAnswering)
         after = impatient.contentNow(true);
     }
     EXPECT_TRUE(after);
+}
+
+// The display is read on a worker thread: while a stopped display keeps a reading
+// waiting, the caller's event loop runs on, and callers that come meanwhile share it.
+TEST_F(X11ScreenContentTest, AStoppedDisplayNeverHoldsUpTheEventLoop)
+{
+    PrivateDisplay server;
+    ASSERT_FALSE(server.name().isEmpty());
+    const ScopedDisplay useIt(server.name());
+    X11ScreenContent impatient(kProcRoot, std::chrono::milliseconds(300));
+    ASSERT_TRUE(murva::test::await(impatient.content(true)));
+
+    server.signal(SIGSTOP);
+    int turns = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++turns; });
+    ticker.start(5);
+    auto onScreen = impatient.content(true);
+    auto everything = impatient.content(false);
+    EXPECT_FALSE(murva::test::await(std::move(onScreen)));
+    EXPECT_FALSE(murva::test::await(std::move(everything)));
+    EXPECT_GT(turns, 0);
+    server.signal(SIGCONT);
 }
 
 // Under a window manager its stacking list says which windows are top-level and in
