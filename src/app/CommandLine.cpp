@@ -45,6 +45,8 @@ CommandLine CommandLine::parse(const QStringList &arguments)
             options.welcome = true;
         } else if (argument == "--home") {
             options.home = true;
+        } else if (argument == "--record-now") {
+            options.recordNow = true;
         } else if (argument == "--headless") {
             options.headless = true;
         } else if (argument == "--connect") {
@@ -72,6 +74,9 @@ QString CommandLine::helpText()
         "  --settings             Open the settings window at launch.\n"
         "  --welcome              Open the welcome window at launch.\n"
         "  --home                 Open the home window 3 seconds after launch.\n"
+        "  --record-now           Start recording at once.\n"
+        "  (Launched while the recorder runs, it hands --record-now, --settings or --home\n"
+        "  to the running recorder, or else opens its window, and exits.)\n"
         "  --preview-bar NAME     Show a sample phase in the recording bar.\n"
         "  --headless             Run without the tray icon and windows, copying the log\n"
         "                         to standard output, until stopped (Ctrl-C, SIGTERM).\n"

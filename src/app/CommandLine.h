@@ -25,6 +25,8 @@ struct CommandLine {
     bool settings = false;
     bool welcome = false;
     bool home = false;
+    // "--record-now": start recording at once (handed to the running recorder if any).
+    bool recordNow = false;
     std::optional<QString> previewBar;
     // "--headless": no tray icon and no windows; the log also goes to standard output,
     // and the recorder runs until it is asked to quit (SIGTERM, SIGINT).

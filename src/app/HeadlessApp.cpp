@@ -1,19 +1,10 @@
 #include "HeadlessApp.h"
 
+#include "AppParts.h"
 #include "SignalRelay.h"
 
-#include "Adapters.h"
-#include "accounts/SignIn.h"
-#include "browsers/BrowserTabs.h"
-#include "desktop/DesktopAdapters.h"
-#include "desktop/ScreenCheck.h"
-#include "keychain/SystemKeychain.h"
 #include "log/Log.h"
 #include "model/Model.h"
-#include "model/ModelAdapters.h"
-#include "settings/Settings.h"
-#include "support/UserFolders.h"
-#include "x11/X11Pointer.h"
 
 #include <QCoreApplication>
 #include <QCoroTask>
@@ -22,39 +13,15 @@
 
 namespace murva {
 
-// Owned in this order so that everything the model borrows outlives it.
-struct HeadlessApp::Parts {
-    std::unique_ptr<Keychain> keychain;
-    std::shared_ptr<BrowserOpener> browser;
-    std::shared_ptr<SignIn> signIn;
-    std::shared_ptr<RecordingStore> store;
-    std::unique_ptr<ScreenCheck> screenCheck;
-    std::unique_ptr<SignalRelay> relay;
-    std::unique_ptr<Model> model;
-};
-
-namespace {
-
-ModelParts modelParts(HeadlessApp::Parts &parts, const QStringList &arguments);
-
-} // namespace
-
 HeadlessApp::HeadlessApp(const CommandLine &options, QObject *parent)
-    : QObject(parent), parts_(std::make_unique<Parts>()), options_(options)
+    : QObject(parent), parts_(std::make_unique<AppParts>(QCoreApplication::arguments(),
+                                        QCoreApplication::applicationFilePath(), nullptr)),
+      relay_(std::make_unique<SignalRelay>()), options_(options)
 {
-    Parts &parts = *parts_;
-    parts.keychain = makeKeychain();
-    parts.browser = Adapters::browserOpener();
-    parts.signIn = std::make_shared<SignIn>(Settings().apiBase(), *parts.keychain, *parts.browser);
-    parts.store = std::make_shared<RecordingStore>(UserFolders::recordingsFolder());
-    parts.screenCheck = std::make_unique<ScreenCheck>([] { return Adapters::capturePorts(false); });
-    parts.relay = std::make_unique<SignalRelay>();
-    parts.model = std::make_unique<Model>(modelParts(parts, QCoreApplication::arguments()));
-
-    Model &model = *parts.model;
+    Model &model = *parts_->model;
     model.onShowWelcome = [this] { sayWhatIsMissing(); };
     connect(&model, &Model::accountsChanged, this, &HeadlessApp::sayWhoIsSignedIn);
-    connect(parts.relay.get(), &SignalRelay::quitRequested, this, &HeadlessApp::quit);
+    connect(relay_.get(), &SignalRelay::quitRequested, this, &HeadlessApp::quit);
 }
 
 HeadlessApp::~HeadlessApp() = default;
@@ -116,29 +83,5 @@ void HeadlessApp::quit(int signalNumber)
         QCoreApplication::quit();
     }(*parts_->model);
 }
-
-namespace {
-
-ModelParts modelParts(HeadlessApp::Parts &parts, const QStringList &arguments)
-{
-    ModelParts model;
-    model.makeCapture = captureFactory([](bool withVideo) { return Adapters::capturePorts(withVideo); });
-    model.store = parts.store;
-    model.watcher = std::make_unique<CallWatcher>(Adapters::audioProcesses());
-    model.accounts = std::make_shared<SignInAccounts>(parts.signIn);
-    model.service = std::make_shared<ServiceForAccounts>(parts.signIn, *parts.store);
-    model.permissions = Adapters::permissions();
-    model.autostart = Adapters::autostart();
-    model.browser = parts.browser;
-    model.inspector = Adapters::mediaInspector();
-    model.tabAddresses = [] { return BrowserTabs::addresses(); };
-    model.pointer = [] { return x11PointerPosition(); };
-    ScreenCheck *check = parts.screenCheck.get();
-    model.checkScreen = [check] { return check->checkScreen(); };
-    model.arguments = arguments;
-    return model;
-}
-
-} // namespace
 
 } // namespace murva

@@ -8,7 +8,8 @@
 
 namespace murva {
 
-class Model;
+struct AppParts;
+class SignalRelay;
 
 // The whole recorder without tray or windows, for servers, tests and the demo: the model
 // wired to the Linux adapters, the log echoed to standard output, and a quit on SIGTERM,
@@ -22,15 +23,13 @@ public:
     // Launches the model (and the sign-in with "--connect"); returns at once.
     void start();
 
-    // What the model is wired to.
-    struct Parts;
-
 private:
     void sayWhatIsMissing();
     void sayWhoIsSignedIn();
     void quit(int signalNumber);
 
-    std::unique_ptr<Parts> parts_;
+    std::unique_ptr<AppParts> parts_;
+    std::unique_ptr<SignalRelay> relay_;
     CommandLine options_;
     bool toldMissing_ = false;
     bool quitting_ = false;

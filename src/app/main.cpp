@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "GuiApp.h"
 #include "HeadlessApp.h"
 #include "LoopStallProbe.h"
 #include "SelfTest.h"
@@ -6,9 +7,13 @@
 #include "Adapters.h"
 #include "Version.h"
 #include "log/Log.h"
+#include "shell/ApplicationService.h"
+#include "shell/DisplayCheck.h"
+#include "shell/SingleInstance.h"
 #include "support/UserFolders.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
 
 #include <cstdio>
@@ -39,6 +44,58 @@ int runHeadless(int argc, char **argv, const murva::CommandLine &options)
     return status;
 }
 
+// The action a launch hands to a recorder that already runs; empty to activate it.
+QString forwardedAction(const murva::CommandLine &options)
+{
+    if (options.recordNow) {
+        return QStringLiteral("record-now");
+    }
+    if (options.settings) {
+        return QStringLiteral("settings");
+    }
+    if (options.home) {
+        return QStringLiteral("home");
+    }
+    return {};
+}
+
+// The tray app. Capture and the window list speak X11, so under Wayland it runs through
+// XWayland.
+int runDesktop(int argc, char **argv, const murva::CommandLine &options)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+    if (qgetenv("QT_QPA_PLATFORM") == "xcb" && !murva::x11DisplayReachable()) {
+        std::fputs("murva-recorder: no X display to show the tray app on; run it with --headless\n", stderr);
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Murva Recorder"));
+    QApplication::setApplicationVersion(QString::fromLatin1(murva::kVersion));
+    QApplication::setDesktopFileName(QStringLiteral("murva-recorder"));
+    // The app lives in the tray: closing its last window does not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // Saved now: after a package upgrade the running file may be gone.
+    const QString executablePath = QCoreApplication::applicationFilePath();
+    prepareFolders();
+
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    murva::ApplicationService service;
+    using murva::SingleInstance::Outcome;
+    if (murva::SingleInstance::claimOrForward(bus, service, forwardedAction(options)) == Outcome::forwarded) {
+        murva::Log::flush();
+        return 0;
+    }
+    murva::Adapters::install();
+    murva::GuiApp gui(options, executablePath, bus, service);
+    gui.start();
+    murva::LoopStallProbe::startIfAsked(&app);
+    const int status = QApplication::exec();
+    murva::Log::flush();
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -65,17 +122,5 @@ int main(int argc, char **argv)
         return runHeadless(argc, argv, options);
     }
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Murva Recorder"));
-    QApplication::setApplicationVersion(QString::fromLatin1(murva::kVersion));
-    QApplication::setDesktopFileName(QStringLiteral("murva-recorder"));
-
-    prepareFolders();
-    murva::Log::write(QStringLiteral("launched"));
-    murva::Log::flush();
-    // The tray app itself is not in this version yet; say so rather than exit silently.
-    std::fputs("murva-recorder: the tray app is not available in this version yet; "
-               "run it with --headless, or try --list-windows or --self-test (see --help)\n",
-               stderr);
-    return 0;
+    return runDesktop(argc, argv, options);
 }

@@ -117,6 +117,9 @@ public:
     void setRecordScreen(bool on);
     void setLanguage(const QString &code);
     void setOpenAtLogin(bool on);
+    // Starts the program again a moment after this process has quit, then quits, so
+    // that a permission granted meanwhile applies.
+    void relaunch();
 
     // Whether a recording is under way, and its record.
     bool isRecording() const { return capture_ != nullptr; }
@@ -131,6 +134,8 @@ public:
     std::function<void()> onShowHome;
     std::function<void(const Phase &)> onPhase;
     std::function<void(bool)> onIconHidden;
+    // Asks the application to quit through its normal quit path.
+    std::function<void()> onQuit;
 
     // ---- calls and recording
     void handle(const CallEvent &event);

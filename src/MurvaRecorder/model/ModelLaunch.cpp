@@ -149,4 +149,15 @@ void Model::setOpenAtLogin(bool on)
     emit openAtLoginChanged();
 }
 
+void Model::relaunch()
+{
+    // A relaunch that could not be arranged still quits: the user asked for a restart.
+    if (parts_.relauncher) {
+        parts_.relauncher->relaunchSoon();
+    }
+    if (onQuit) {
+        onQuit();
+    }
+}
+
 } // namespace murva

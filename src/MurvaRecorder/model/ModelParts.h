@@ -5,6 +5,7 @@
 #include "desktop/Autostart.h"
 #include "desktop/BrowserOpener.h"
 #include "desktop/Permissions.h"
+#include "desktop/Relauncher.h"
 #include "model/ModelClock.h"
 #include "model/ModelPorts.h"
 #include "model/RecordingCapture.h"
@@ -25,7 +26,8 @@ namespace murva {
 // Required: makeCapture, store, watcher, accounts, service. Every other part may be left
 // empty: without a clock the system's is used, without the others their feature does
 // nothing (nothing is allowed, no open at login, no pages opened, leftovers that were
-// being recorded count as unreadable, no tabs, no pointer, no screen check).
+// being recorded count as unreadable, no tabs, no pointer, no screen check, a relaunch
+// only quits).
 struct ModelParts {
     std::shared_ptr<ModelClock> clock;
     CaptureFactory makeCapture;
@@ -37,6 +39,7 @@ struct ModelParts {
     std::shared_ptr<Autostart> autostart;
     std::shared_ptr<BrowserOpener> browser;
     std::shared_ptr<MediaInspector> inspector;
+    std::shared_ptr<Relauncher> relauncher;
 
     // The addresses of the pages the browsers show (their selected tabs).
     std::function<QCoro::Task<QStringList>()> tabAddresses;

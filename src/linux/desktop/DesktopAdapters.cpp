@@ -24,9 +24,9 @@ std::unique_ptr<Permissions> permissions()
     return std::make_unique<DesktopPermissions>();
 }
 
-std::unique_ptr<Relauncher> relauncher()
+std::unique_ptr<Relauncher> relauncher(const QString &executablePath, const QStringList &arguments)
 {
-    return std::make_unique<ShellRelauncher>(QCoreApplication::applicationFilePath());
+    return std::make_unique<ShellRelauncher>(executablePath, arguments);
 }
 
 } // namespace murva::Adapters

@@ -5,6 +5,9 @@
 #include "desktop/Permissions.h"
 #include "desktop/Relauncher.h"
 
+#include <QString>
+#include <QStringList>
+
 #include <memory>
 
 // The Linux adapters of the desktop ports. The executable's path is this process's own
@@ -20,7 +23,8 @@ std::unique_ptr<Autostart> autostart();
 // The sound server's default input and the X display; asking opens the sound settings.
 std::unique_ptr<Permissions> permissions();
 
-// This executable again, a second after the process has quit.
-std::unique_ptr<Relauncher> relauncher();
+// `executablePath` (saved at start-up) with `arguments`, a second after the process has
+// quit.
+std::unique_ptr<Relauncher> relauncher(const QString &executablePath, const QStringList &arguments);
 
 } // namespace murva::Adapters

@@ -1,4 +1,5 @@
-// Relaunching starts the program again after the delay, with no shell parsing its path.
+// Relaunching starts the program again after the delay, with no shell parsing its path
+// or its arguments.
 
 #include "desktop/ShellRelauncher.h"
 
@@ -17,13 +18,14 @@ TEST(ShellRelauncher, StartsTheProgramAgainAfterTheDelayWhateverItsPath)
 {
     QTemporaryDir folder;
     const QString record = folder.filePath("ran");
-    ShellRelauncher relauncher(test::writeRecordingScript(folder.filePath("it's $HOME; a \"program\""), record), 1);
+    const QStringList arguments{QStringLiteral("--home"), QStringLiteral("two words; $HOME")};
+    ShellRelauncher relauncher(test::writeRecordingScript(folder.filePath("it's $HOME; a \"program\""), record),
+                               arguments, 1);
     QElapsedTimer elapsed;
     elapsed.start();
     ASSERT_TRUE(relauncher.relaunchSoon());
     EXPECT_FALSE(QFile::exists(record)) << "not before the delay";
-    test::waitForRecord(record);
-    EXPECT_TRUE(QFile::exists(record));
+    EXPECT_EQ(test::waitForRecord(record), "--home\ntwo words; $HOME\n");
     EXPECT_GE(elapsed.elapsed(), 1000);
 }
 

@@ -1,0 +1,48 @@
+#include "AppParts.h"
+
+#include "Adapters.h"
+#include "accounts/SignIn.h"
+#include "browsers/BrowserTabs.h"
+#include "desktop/DesktopAdapters.h"
+#include "desktop/ScreenCheck.h"
+#include "keychain/SystemKeychain.h"
+#include "model/Model.h"
+#include "model/ModelAdapters.h"
+#include "settings/Settings.h"
+#include "support/UserFolders.h"
+#include "x11/X11Pointer.h"
+
+namespace murva {
+
+AppParts::AppParts(const QStringList &arguments, const QString &executablePath,
+                   std::function<TrayIconState()> trayIcon)
+{
+    keychain = makeKeychain();
+    browser = Adapters::browserOpener();
+    signIn = std::make_shared<SignIn>(Settings().apiBase(), *keychain, *browser);
+    store = std::make_shared<RecordingStore>(UserFolders::recordingsFolder());
+    screenCheck = std::make_unique<ScreenCheck>([] { return Adapters::capturePorts(false); });
+
+    ModelParts parts;
+    parts.makeCapture = captureFactory([](bool withVideo) { return Adapters::capturePorts(withVideo); });
+    parts.store = store;
+    parts.watcher = std::make_unique<CallWatcher>(Adapters::audioProcesses());
+    parts.accounts = std::make_shared<SignInAccounts>(signIn);
+    parts.service = std::make_shared<ServiceForAccounts>(signIn, *store);
+    parts.permissions = Adapters::permissions();
+    parts.autostart = Adapters::autostart();
+    parts.browser = browser;
+    parts.inspector = Adapters::mediaInspector();
+    parts.relauncher = Adapters::relauncher(executablePath, arguments.mid(1));
+    parts.tabAddresses = [] { return BrowserTabs::addresses(); };
+    parts.pointer = [] { return x11PointerPosition(); };
+    ScreenCheck *check = screenCheck.get();
+    parts.checkScreen = [check] { return check->checkScreen(); };
+    parts.trayIcon = std::move(trayIcon);
+    parts.arguments = arguments;
+    model = std::make_unique<Model>(std::move(parts));
+}
+
+AppParts::~AppParts() = default;
+
+} // namespace murva
