@@ -7,15 +7,23 @@
 #include <QFile>
 
 #include <cmath>
+#include <ctime>
 
 namespace murva {
 
 namespace {
 constexpr double nsPerSec = 1e9;
+
+std::int64_t systemMonotonicNowNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
+} // namespace
 
 Capture::Capture(QString path, bool withVideo, CapturePorts ports)
-    : path_(std::move(path)), withVideo_(withVideo), ports_(std::move(ports))
+    : monotonicNowNs(systemMonotonicNowNs), path_(std::move(path)), withVideo_(withVideo), ports_(std::move(ports))
 {
 }
 
@@ -61,6 +69,10 @@ QRectF Capture::crop(const CaptureTarget &target, const std::vector<ShareableDis
 QCoro::Task<> Capture::begin(const CaptureTarget &target, const std::optional<RunningApplication> &excluding)
 {
     Q_UNUSED(excluding) // X11 cannot leave one program's windows out of a display picture
+    // The recording starts now, not when the first sound arrives: a device that wakes
+    // slowly would otherwise cut off what was said meanwhile. The mixer pads a side
+    // with silence until its sound comes.
+    startNs_ = monotonicNowNs();
     const Aimed aimed = Aimed::of(target);
     const QRectF sourceRect = crop(target, displays);
     QFile::remove(path_);
@@ -76,6 +88,8 @@ QCoro::Task<> Capture::begin(const CaptureTarget &target, const std::optional<Ru
 }
 
 // Opens the writer, then the sound, then the picture; undoes what it started on failure.
+// The writer is closed too, so that nothing holds the file once begin has failed: its
+// owner deletes it then.
 std::optional<QString> Capture::startOnQueue(const CaptureTarget &target, const QRectF &sourceRect)
 {
     const QSize size = withVideo_ ? frameSize(target) : QSize(2, 2);
@@ -83,7 +97,16 @@ std::optional<QString> Capture::startOnQueue(const CaptureTarget &target, const 
         return error;
     }
     writerOpen_ = true;
+    auto error = startSources(target, sourceRect, size);
+    if (error) {
+        ports_.writer->finish();
+        writerOpen_ = false;
+    }
+    return error;
+}
 
+std::optional<QString> Capture::startSources(const CaptureTarget &target, const QRectF &sourceRect, QSize size)
+{
     SoundCapture::Callbacks sound;
     // Both run on the sound server's thread: hand over and return.
     sound.deliver = [this](SoundBuffer buffer) {
@@ -163,9 +186,6 @@ void Capture::handleSound(SoundBuffer buffer)
     if (finished_ || !writing() || buffer.samples.empty()) {
         return;
     }
-    if (!startNs_) {
-        startNs_ = buffer.monotonicNs;
-    }
     const double atSec = double(buffer.monotonicNs - *startNs_) / nsPerSec;
     mixer_.add(buffer.samples, atSec, buffer.side);
     writeMixed(mixer_.take(false));
@@ -177,13 +197,14 @@ void Capture::handleFrame(VideoFrame frame)
     if (!withVideo_ || finished_ || !writing()) {
         return;
     }
-    if (!startNs_) {
-        startNs_ = frame.monotonicNs;
-    }
     if (frame.monotonicNs < *startNs_) {
         return; // taken before the file's time 0
     }
-    ports_.writer->appendVideo(double(frame.monotonicNs - *startNs_) / nsPerSec, frame);
+    // The first picture stands in from time 0, so that the picture track starts with
+    // the file.
+    const double atSec = pictureWritten_ ? double(frame.monotonicNs - *startNs_) / nsPerSec : 0.0;
+    pictureWritten_ = true;
+    ports_.writer->appendVideo(atSec, frame);
     extendLast(frame.monotonicNs);
     checkWriter();
 }
@@ -228,7 +249,7 @@ CaptureResult Capture::close()
     finished_ = true;
     writeMixed(mixer_.take(true));
     result_.turns = mixer_.finish();
-    result_.durationSec = (startNs_ && lastNs_) ? double(*lastNs_ - *startNs_) / nsPerSec : 0;
+    result_.durationSec = (startNs_ && lastNs_) ? std::max(double(*lastNs_ - *startNs_) / nsPerSec, 0.0) : 0;
     if (writing()) {
         ports_.writer->finish();
         checkWriter();
