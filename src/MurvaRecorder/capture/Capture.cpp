@@ -6,6 +6,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 
@@ -149,8 +150,11 @@ QCoro::Task<CaptureResult> Capture::end()
 {
     // The recording ends now, not once the queue has worked through the pictures it
     // still holds: once begun, the sources stop right here. Whatever they delivered
-    // until then is queued ahead of the close. While begin is still starting them on
-    // the queue, stopping waits its turn there.
+    // until then is queued ahead of the close; sound stamped after this moment (a
+    // monitor hands out what its sink has yet to play) is cut off. While begin is still
+    // starting the sources on the queue, stopping waits its turn there.
+    std::int64_t notEnded = notEndedNs;
+    endNs_.compare_exchange_strong(notEnded, monotonicNowNs());
     if (began_) {
         stopSources();
     } else {
@@ -197,8 +201,8 @@ void Capture::handleFrame(VideoFrame frame)
     if (!withVideo_ || finished_ || !writing()) {
         return;
     }
-    if (frame.monotonicNs < *startNs_) {
-        return; // taken before the file's time 0
+    if (frame.monotonicNs < *startNs_ || frame.monotonicNs >= endNs_.load()) {
+        return; // taken before the file's time 0 or after its end
     }
     // The first picture stands in from time 0, so that the picture track starts with
     // the file.
@@ -214,7 +218,14 @@ void Capture::writeMixed(const std::optional<Mixer::Chunk> &chunk)
     if (!chunk || !startNs_ || !writing()) {
         return;
     }
-    ports_.writer->appendAudio(chunk->firstSample, chunk->samples.data(), chunk->samples.size());
+    std::size_t count = chunk->samples.size();
+    if (const std::int64_t endNs = endNs_.load(); endNs != notEndedNs) {
+        const auto endSample = std::int64_t(std::llround(double(endNs - *startNs_) * Mixer::rate / nsPerSec));
+        count = std::size_t(std::clamp<std::int64_t>(endSample - chunk->firstSample, 0, std::int64_t(count)));
+    }
+    if (count > 0) {
+        ports_.writer->appendAudio(chunk->firstSample, chunk->samples.data(), count);
+    }
     checkWriter();
 }
 
@@ -249,6 +260,9 @@ CaptureResult Capture::close()
     finished_ = true;
     writeMixed(mixer_.take(true));
     result_.turns = mixer_.finish();
+    if (lastNs_) {
+        lastNs_ = std::min(*lastNs_, endNs_.load());
+    }
     result_.durationSec = (startNs_ && lastNs_) ? std::max(double(*lastNs_ - *startNs_) / nsPerSec, 0.0) : 0;
     if (writing()) {
         ports_.writer->finish();

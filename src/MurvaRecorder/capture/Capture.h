@@ -12,7 +12,9 @@
 #include <QSize>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -118,6 +120,9 @@ private:
 
     // Set by begin before its job is queued; read-only afterwards.
     std::optional<std::int64_t> startNs_; // time 0 of the file: when begin was called
+    // When end was first called; read on the queue.
+    static constexpr std::int64_t notEndedNs = std::numeric_limits<std::int64_t>::max();
+    std::atomic<std::int64_t> endNs_{notEndedNs};
 
     // Touched only on the queue once begun.
     Mixer mixer_;

@@ -46,10 +46,16 @@ struct Rig {
                                             CapturePorts{std::unique_ptr<SoundCapture>(sound),
                                                          std::unique_ptr<PictureCapture>(picture),
                                                          std::unique_ptr<MediaWriter>(writer)});
-        capture->monotonicNowNs = [] { return t0; };
+        capture->monotonicNowNs = [this] { return nowNs; };
     }
     void begin(const CaptureTarget &target) { murva::test::await(capture->begin(target, std::nullopt)); }
-    CaptureResult end() { return murva::test::await(capture->end()); }
+    CaptureResult end(std::int64_t atNs = t0 + 3600 * second)
+    {
+        nowNs = atNs;
+        return murva::test::await(capture->end());
+    }
+
+    std::int64_t nowNs = t0;
 };
 
 std::vector<float> tone(std::size_t count, float level)
@@ -101,23 +107,26 @@ TEST(Capture, TimeZeroIsTheBeginAndEachSideIsSilentUntilItsSoundArrives)
 
     // The first picture comes 0.2 s in and stands in from time 0. The microphone's first
     // sound comes 0.3 s in; the computer's sound arrives in step, silent for a second and
-    // then loud, and is placed at its own time.
+    // then loud, is placed at its own time, and runs on past the end (a monitor stamps
+    // what its sink has yet to play).
     rig.picture->send(t0 + second / 5);
     rig.picture->send(t0 + second / 5 + second / 15);
     constexpr std::int64_t hostFirstNs = t0 + 3 * second / 10;
     for (int i = 0; i < 20; ++i) {
-        rig.sound->send(Side::host, hostFirstNs + i * second / 10, tone(4800, 0.25f));
+        if (i < 18) {
+            rig.sound->send(Side::host, hostFirstNs + i * second / 10, tone(4800, 0.25f));
+        }
         rig.sound->send(Side::guests, hostFirstNs + i * second / 10 + 1000, tone(4800, i < 10 ? 0.0f : 0.5f));
     }
-    const CaptureResult result = rig.end();
+    const CaptureResult result = rig.end(t0 + 2 * second + second / 5);
 
     EXPECT_THAT(rig.writer->videoSec, testing::ElementsAre(0.0, testing::DoubleNear(0.2 + 1.0 / 15, 1e-9)));
     const std::vector<float> mix = rig.writer->mix();
-    ASSERT_EQ(mix.size(), 14400u + 96000u);
+    ASSERT_EQ(mix.size(), 14400u + 91200u);
     EXPECT_FLOAT_EQ(mix[14399], 0.0f);
     EXPECT_FLOAT_EQ(mix[14400], 0.25f);         // the host alone for a second
     EXPECT_FLOAT_EQ(mix[14400 + 48000], 0.75f); // then the guests join
-    EXPECT_NEAR(result.durationSec, 2.3, 1e-5);
+    EXPECT_NEAR(result.durationSec, 2.2, 1e-5);
     EXPECT_EQ(rig.writer->finishes, 1);
     EXPECT_EQ(rig.sound->stops, 1);
 }
@@ -149,9 +158,11 @@ TEST(Capture, SoundOnlyIgnoresPicturesAndNeedsNoPictureSource)
     auto *sound = new FakeSound;
     Capture capture(dir.filePath("a.mp4"), false, CapturePorts{std::unique_ptr<SoundCapture>(sound), nullptr,
                                                                std::unique_ptr<MediaWriter>(writer)});
-    capture.monotonicNowNs = [] { return t0; };
+    std::int64_t nowNs = t0;
+    capture.monotonicNowNs = [&] { return nowNs; };
     murva::test::await(capture.begin({display(1, QRectF(0, 0, 800, 600))}, std::nullopt));
     sound->send(Side::guests, t0, tone(480, 0.1f));
+    nowNs = t0 + second;
     EXPECT_NEAR(murva::test::await(capture.end()).durationSec, 0.01, 1e-9);
     EXPECT_TRUE(writer->videoSec.empty());
 }
