@@ -77,7 +77,8 @@ void PulseSession::keepOn(std::unique_ptr<RecordStream> &stream, Side side, cons
     stream->pinTo(device);
     if (device.empty())
         return;
-    if (stream->hasEnded()) {
+    // A stream whose connection could not even be asked for stays unconnected.
+    if (stream->hasEnded() || stream->state() == PA_STREAM_UNCONNECTED) {
         stream = std::make_unique<RecordStream>(connection_.context(), side, eventsFor());
         stream->pinTo(device);
         stream->connect(device.c_str(), PA_STREAM_NOFLAGS);
