@@ -176,12 +176,13 @@ void RecordStream::onState(pa_stream *stream, void *self)
 }
 
 // The new device's latency differs from the old one's: sound is stamped again only with
-// figures the server gave after the move.
+// figures the server gave after the move, and what is held came from the old device.
 void RecordStream::onMoved(pa_stream *, void *self)
 {
     auto *record = static_cast<RecordStream *>(self);
     record->timingSettled_ = false;
     record->timingAskedNs_ = 0;
+    record->held_.clear();
     if (record->events_.moved)
         record->events_.moved();
 }
@@ -189,7 +190,8 @@ void RecordStream::onMoved(pa_stream *, void *self)
 void RecordStream::readAll()
 {
     refreshTiming();
-    if (!timingSettled_ || !isOnPinnedDevice()) {
+    if (!isOnPinnedDevice()) {
+        held_.clear();
         discardAll();
         return;
     }
@@ -205,21 +207,45 @@ void RecordStream::readAll()
         if (!data) {
             // A hole in the server's buffer: what follows is stamped afresh, so it lands
             // after the gap, and the gap stays silent.
+            held_.clear();
             deliver(pending);
             pa_stream_drop(stream_);
             continue;
         }
         double delaySec = 0;
         std::vector<float> samples = toMono(data, bytes, delaySec);
+        pa_stream_drop(stream_);
+        if (!timingSettled_) {
+            hold(samples);
+            continue;
+        }
         if (!pending) {
             pending.emplace();
             pending->side = side_;
             pending->monotonicNs = firstSampleNs(queuedBytes) - static_cast<std::int64_t>(delaySec * 1e9);
+            takeHeld(*pending);
         }
         pending->samples.insert(pending->samples.end(), samples.begin(), samples.end());
-        pa_stream_drop(stream_);
     }
     deliver(pending);
+}
+
+void RecordStream::hold(const std::vector<float> &samples)
+{
+    held_.insert(held_.end(), samples.begin(), samples.end());
+    if (held_.size() > maxHeldSamples)
+        held_.erase(held_.begin(), held_.end() - static_cast<std::ptrdiff_t>(maxHeldSamples));
+}
+
+// What was held runs without a break into the first stamped sound, so it ends where
+// that begins. `buffer` holds no samples yet.
+void RecordStream::takeHeld(SoundBuffer &buffer)
+{
+    if (held_.empty())
+        return;
+    buffer.monotonicNs -= static_cast<std::int64_t>(static_cast<double>(held_.size()) * 1e9 / Resampler::outputRate);
+    buffer.samples = std::move(held_);
+    held_.clear();
 }
 
 void RecordStream::refreshTiming()

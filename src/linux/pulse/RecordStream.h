@@ -70,6 +70,8 @@ private:
     static void onMoved(pa_stream *stream, void *self);
 
     void readAll();
+    void hold(const std::vector<float> &samples);
+    void takeHeld(SoundBuffer &buffer);
     bool isOnPinnedDevice() const;
     void refreshTiming();
     void discardAll();
@@ -85,8 +87,11 @@ private:
     // Whether a timing reply asked for after the first sound came in has arrived. The
     // figures before it may predate our connection (a sink whose monitor we join drops
     // its latency from seconds to our fragment), and sound stamped with them would land
-    // far from where it belongs, so what comes before it, a fragment or so, is dropped.
+    // far from where it belongs, so what comes before it, a fragment or so, is held and
+    // placed just before the first sound stamped after it.
     bool timingSettled_ = false;
+    static constexpr std::size_t maxHeldSamples = 48000;
+    std::vector<float> held_;
     std::optional<std::string> pinnedDevice_;
 };
 
