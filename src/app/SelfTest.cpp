@@ -153,6 +153,8 @@ QCoro::Task<int> recordAndCheck(const SelfTestOptions &optionsArgument)
         say(QStringLiteral("window: ") + (app.isEmpty() ? QStringLiteral("?") : app) + u' ' + sizeText(window.frame));
     }
 
+    // The file's time 0 is when begin is called: the time asked for counts from there.
+    const Clock::time_point started = Clock::now();
     std::optional<QString> beginFailure;
     try {
         auto beginning = capture.begin(chosen->target, chosen->own);
@@ -165,7 +167,7 @@ QCoro::Task<int> recordAndCheck(const SelfTestOptions &optionsArgument)
         co_return 1;
     }
 
-    auto recording = recordFor(capture, options, *chosen, Clock::now());
+    auto recording = recordFor(capture, options, *chosen, started);
     co_await recording;
 
     auto ending = capture.end();

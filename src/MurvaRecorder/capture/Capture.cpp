@@ -6,16 +6,25 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cmath>
+#include <ctime>
 
 namespace murva {
 
 namespace {
 constexpr double nsPerSec = 1e9;
+
+std::int64_t systemMonotonicNowNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
+} // namespace
 
 Capture::Capture(QString path, bool withVideo, CapturePorts ports)
-    : path_(std::move(path)), withVideo_(withVideo), ports_(std::move(ports))
+    : monotonicNowNs(systemMonotonicNowNs), path_(std::move(path)), withVideo_(withVideo), ports_(std::move(ports))
 {
 }
 
@@ -61,6 +70,10 @@ QRectF Capture::crop(const CaptureTarget &target, const std::vector<ShareableDis
 QCoro::Task<> Capture::begin(const CaptureTarget &target, const std::optional<RunningApplication> &excluding)
 {
     Q_UNUSED(excluding) // X11 cannot leave one program's windows out of a display picture
+    // The recording starts now, not when the first sound arrives: a device that wakes
+    // slowly would otherwise cut off what was said meanwhile. The mixer pads a side
+    // with silence until its sound comes.
+    startNs_ = monotonicNowNs();
     const Aimed aimed = Aimed::of(target);
     const QRectF sourceRect = crop(target, displays);
     QFile::remove(path_);
@@ -76,6 +89,8 @@ QCoro::Task<> Capture::begin(const CaptureTarget &target, const std::optional<Ru
 }
 
 // Opens the writer, then the sound, then the picture; undoes what it started on failure.
+// The writer is closed too, so that nothing holds the file once begin has failed: its
+// owner deletes it then.
 std::optional<QString> Capture::startOnQueue(const CaptureTarget &target, const QRectF &sourceRect)
 {
     const QSize size = withVideo_ ? frameSize(target) : QSize(2, 2);
@@ -83,7 +98,16 @@ std::optional<QString> Capture::startOnQueue(const CaptureTarget &target, const 
         return error;
     }
     writerOpen_ = true;
+    auto error = startSources(target, sourceRect, size);
+    if (error) {
+        ports_.writer->finish();
+        writerOpen_ = false;
+    }
+    return error;
+}
 
+std::optional<QString> Capture::startSources(const CaptureTarget &target, const QRectF &sourceRect, QSize size)
+{
     SoundCapture::Callbacks sound;
     // Both run on the sound server's thread: hand over and return.
     sound.deliver = [this](SoundBuffer buffer) {
@@ -126,8 +150,11 @@ QCoro::Task<CaptureResult> Capture::end()
 {
     // The recording ends now, not once the queue has worked through the pictures it
     // still holds: once begun, the sources stop right here. Whatever they delivered
-    // until then is queued ahead of the close. While begin is still starting them on
-    // the queue, stopping waits its turn there.
+    // until then is queued ahead of the close; sound stamped after this moment (a
+    // monitor hands out what its sink has yet to play) is cut off. While begin is still
+    // starting the sources on the queue, stopping waits its turn there.
+    std::int64_t notEnded = notEndedNs;
+    endNs_.compare_exchange_strong(notEnded, monotonicNowNs());
     if (began_) {
         stopSources();
     } else {
@@ -163,9 +190,6 @@ void Capture::handleSound(SoundBuffer buffer)
     if (finished_ || !writing() || buffer.samples.empty()) {
         return;
     }
-    if (!startNs_) {
-        startNs_ = buffer.monotonicNs;
-    }
     const double atSec = double(buffer.monotonicNs - *startNs_) / nsPerSec;
     mixer_.add(buffer.samples, atSec, buffer.side);
     writeMixed(mixer_.take(false));
@@ -177,13 +201,14 @@ void Capture::handleFrame(VideoFrame frame)
     if (!withVideo_ || finished_ || !writing()) {
         return;
     }
-    if (!startNs_) {
-        startNs_ = frame.monotonicNs;
+    if (frame.monotonicNs < *startNs_ || frame.monotonicNs >= endNs_.load()) {
+        return; // taken before the file's time 0 or after its end
     }
-    if (frame.monotonicNs < *startNs_) {
-        return; // taken before the file's time 0
-    }
-    ports_.writer->appendVideo(double(frame.monotonicNs - *startNs_) / nsPerSec, frame);
+    // The first picture stands in from time 0, so that the picture track starts with
+    // the file.
+    const double atSec = pictureWritten_ ? double(frame.monotonicNs - *startNs_) / nsPerSec : 0.0;
+    pictureWritten_ = true;
+    ports_.writer->appendVideo(atSec, frame);
     extendLast(frame.monotonicNs);
     checkWriter();
 }
@@ -193,7 +218,14 @@ void Capture::writeMixed(const std::optional<Mixer::Chunk> &chunk)
     if (!chunk || !startNs_ || !writing()) {
         return;
     }
-    ports_.writer->appendAudio(chunk->firstSample, chunk->samples.data(), chunk->samples.size());
+    std::size_t count = chunk->samples.size();
+    if (const std::int64_t endNs = endNs_.load(); endNs != notEndedNs) {
+        const auto endSample = std::int64_t(std::llround(double(endNs - *startNs_) * Mixer::rate / nsPerSec));
+        count = std::size_t(std::clamp<std::int64_t>(endSample - chunk->firstSample, 0, std::int64_t(count)));
+    }
+    if (count > 0) {
+        ports_.writer->appendAudio(chunk->firstSample, chunk->samples.data(), count);
+    }
     checkWriter();
 }
 
@@ -228,7 +260,10 @@ CaptureResult Capture::close()
     finished_ = true;
     writeMixed(mixer_.take(true));
     result_.turns = mixer_.finish();
-    result_.durationSec = (startNs_ && lastNs_) ? double(*lastNs_ - *startNs_) / nsPerSec : 0;
+    if (lastNs_) {
+        lastNs_ = std::min(*lastNs_, endNs_.load());
+    }
+    result_.durationSec = (startNs_ && lastNs_) ? std::max(double(*lastNs_ - *startNs_) / nsPerSec, 0.0) : 0;
     if (writing()) {
         ports_.writer->finish();
         checkWriter();

@@ -12,7 +12,9 @@
 #include <QSize>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -70,8 +72,12 @@ public:
     std::function<void()> onBroken;
     // The computer's displays, used to tell a full-screen window. Set before begin.
     std::vector<ShareableDisplay> displays;
+    // CLOCK_MONOTONIC now, in nanoseconds, the clock the sources stamp with. Tests set
+    // their own before begin.
+    std::function<std::int64_t()> monotonicNowNs;
 
-    // Starts the writer and the sources. Throws CaptureError.
+    // Starts the writer and the sources; the file's time 0 is the moment of this call.
+    // Throws CaptureError, with the writer closed again.
     QCoro::Task<> begin(const CaptureTarget &target, const std::optional<RunningApplication> &excluding);
 
     // Points the picture at another window or display; failures are silent.
@@ -84,6 +90,9 @@ public:
     // What the picture shows now; nothing before begin.
     std::optional<Aimed> aimed() const { return aimed_; }
 
+    // The monotonic time of the file's time 0; nothing before begin.
+    std::optional<std::int64_t> timeZeroNs() const { return startNs_; }
+
     // The picture size of a recording of `target`.
     static QSize frameSize(const CaptureTarget &target);
     // The part of a window to record (cutting a browser's toolbar off), in the window's
@@ -92,6 +101,7 @@ public:
 
 private:
     std::optional<QString> startOnQueue(const CaptureTarget &target, const QRectF &sourceRect);
+    std::optional<QString> startSources(const CaptureTarget &target, const QRectF &sourceRect, QSize size);
     void stopSources();
     void handleSound(SoundBuffer buffer);
     void handleFrame(VideoFrame frame);
@@ -108,10 +118,16 @@ private:
     std::optional<Aimed> aimed_;
     bool began_ = false;
 
+    // Set by begin before its job is queued; read-only afterwards.
+    std::optional<std::int64_t> startNs_; // time 0 of the file: when begin was called
+    // When end was first called; read on the queue.
+    static constexpr std::int64_t notEndedNs = std::numeric_limits<std::int64_t>::max();
+    std::atomic<std::int64_t> endNs_{notEndedNs};
+
     // Touched only on the queue once begun.
     Mixer mixer_;
-    std::optional<std::int64_t> startNs_; // time 0 of the file: the first buffer used
     std::optional<std::int64_t> lastNs_;  // the latest media time written
+    bool pictureWritten_ = false;
     bool writerOpen_ = false;
     bool finished_ = false;
     bool failureLogged_ = false;

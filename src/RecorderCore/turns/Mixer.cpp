@@ -46,9 +46,8 @@ void Mixer::add(std::span<const float> samples, double atSec, Side side)
     std::int64_t start = *placed;
     if (sideTrack.cursor && distance(start, *sideTrack.cursor) < static_cast<std::uint64_t>(snapSamples))
         start = *sideTrack.cursor;
-    // Checked before the cursor moves, so that the side's next good chunk still joins.
     if (start > next_ && distance(start, next_) > static_cast<std::uint64_t>(maxLeadSamples))
-        return;
+        start = std::max(sideTrack.cursor.value_or(next_), next_);
 
     sideTrack.cursor = start + static_cast<std::int64_t>(samples.size());
 

@@ -32,9 +32,12 @@ public:
     static constexpr std::int64_t snapSamples = 4800;
     // The most `take(false)` holds back behind the side that is ahead.
     static constexpr std::int64_t holdBackSamples = 14400;
-    // A chunk starting further than this beyond what was handed out carries a broken
-    // timestamp: taking it would mean allocating the whole gap as silence.
-    static constexpr std::int64_t maxLeadSamples = 3600 * 48000;
+    // How far beyond what was handed out a chunk may start. Real leads stay under a
+    // few seconds: a side that starts late, or a monitor stamping sound its sink has not
+    // played yet (an idle sink runs up to two seconds ahead). Further out the stamp is
+    // broken, such as after a jump of the sound server's clock, and trusting it would
+    // mean holding the whole gap as silence: an hour is 1.3 GB. Ten seconds cost 2 MB.
+    static constexpr std::int64_t maxLeadSamples = 10 * 48000;
 
     struct Chunk {
         std::int64_t firstSample = 0;
@@ -44,9 +47,11 @@ public:
     };
 
     // Places mono samples of one side starting `atSec` seconds after the recording's
-    // start. A chunk whose time is not finite, does not fit the timeline, or lies
-    // beyond `maxLeadSamples` is dropped whole, and the side's timeline is left as it
-    // was. Samples that are not finite are taken as silence.
+    // start. A chunk whose time is not finite or does not fit the timeline is dropped
+    // whole, and the side's timeline is left as it was. A chunk beyond `maxLeadSamples`
+    // goes where the side's sound left off: after a clock jump every later stamp is off
+    // by the same amount, and this keeps the side's sound gapless instead of losing all
+    // of it. Samples that are not finite are taken as silence.
     void add(std::span<const float> samples, double atSec, Side side);
 
     // The next stretch of the mix, or nothing when there is nothing to hand out.

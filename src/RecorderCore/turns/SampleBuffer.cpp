@@ -44,13 +44,22 @@ void SampleBuffer::dropFront(std::size_t count)
     if (count >= size()) {
         storage_.clear();
         start_ = 0;
-        return;
-    }
-    start_ += count;
-    if (start_ >= size()) {
+    } else {
+        start_ += count;
+        if (start_ < size())
+            return;
         storage_.erase(storage_.begin(), storage_.begin() + static_cast<std::ptrdiff_t>(start_));
         start_ = 0;
     }
+    releaseSpare();
+}
+
+// clear() and erase() keep the capacity: after a burst, such as a side that ran seconds
+// ahead, the storage would stay that large for the rest of the recording.
+void SampleBuffer::releaseSpare()
+{
+    if (storage_.capacity() > keptCapacity && storage_.capacity() > 2 * storage_.size())
+        std::vector<float>(storage_.begin(), storage_.end()).swap(storage_);
 }
 
 } // namespace murva

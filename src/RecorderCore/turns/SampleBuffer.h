@@ -32,6 +32,11 @@ public:
     void dropFront(std::size_t count);
 
 private:
+    // Storage up to this size, a second of sound, is kept for reuse.
+    static constexpr std::size_t keptCapacity = 48000;
+
+    void releaseSpare();
+
     std::vector<float> storage_;
     std::size_t start_ = 0;
 };

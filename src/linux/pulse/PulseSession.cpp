@@ -28,6 +28,9 @@ std::optional<QString> PulseSession::open(const std::string &server, PulseConnec
     if (auto error = connectStreams(*monitor, deadline))
         return error;
     running_ = true;
+    defaults_ = std::make_unique<DefaultDevices>(connection_.context(),
+                                                 [this](const DefaultDevices::Defaults &now) { follow(now); });
+    defaults_->start();
     return std::nullopt;
 }
 
@@ -35,13 +38,10 @@ std::optional<QString> PulseSession::connectStreams(const std::string &monitor, 
 {
     host_ = std::make_unique<RecordStream>(connection_.context(), Side::host, eventsFor());
     guests_ = std::make_unique<RecordStream>(connection_.context(), Side::guests, eventsFor());
-    // The microphone follows the default source when the user changes it. The computer's
-    // sound must not: when its output disappears the server would move the stream to
-    // the default source, the microphone, and the user would be heard as the guests.
-    // Pinned, it fails instead and the capture reports itself broken.
     if (auto error = host_->connect(nullptr, PA_STREAM_NOFLAGS))
         return error;
-    if (auto error = guests_->connect(monitor.c_str(), PA_STREAM_DONT_MOVE))
+    guests_->pinTo(monitor);
+    if (auto error = guests_->connect(monitor.c_str(), PA_STREAM_NOFLAGS))
         return error;
 
     const auto settled = [this] {
@@ -60,6 +60,33 @@ std::optional<QString> PulseSession::connectStreams(const std::string &monitor, 
     return std::nullopt;
 }
 
+// Loop thread, lock held: brings the streams in line with the server's defaults.
+void PulseSession::follow(const DefaultDevices::Defaults &defaults)
+{
+    if (!running_ || silenced_ || !connection_.isReady())
+        return;
+    keepOn(host_, Side::host, defaults.source);
+    keepOn(guests_, Side::guests, defaults.sinkMonitor);
+}
+
+// Loop thread, lock held. Moving also serves servers that do not move streams to a new
+// default themselves. A stream that cannot start again leaves its side silent; the next
+// change of the devices tries again.
+void PulseSession::keepOn(std::unique_ptr<RecordStream> &stream, Side side, const std::string &device)
+{
+    stream->pinTo(device);
+    if (device.empty())
+        return;
+    // A stream whose connection could not even be asked for stays unconnected.
+    if (stream->hasEnded() || stream->state() == PA_STREAM_UNCONNECTED) {
+        stream = std::make_unique<RecordStream>(connection_.context(), side, eventsFor());
+        stream->pinTo(device);
+        stream->connect(device.c_str(), PA_STREAM_NOFLAGS);
+    } else if (stream->isReady() && stream->deviceName() != device) {
+        stream->moveTo(device);
+    }
+}
+
 void PulseSession::silence()
 {
     PulseConnection::Lock lock(connection_);
@@ -73,10 +100,21 @@ RecordStream::Events PulseSession::eventsFor()
         if (running_ && !silenced_ && callbacks_.deliver)
             callbacks_.deliver(std::move(buffer));
     };
-    events.stateChanged = [this](pa_stream_state_t state) {
-        if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
-            reportBroken();
+    // Only the server's end breaks a recording (the connection reports that). A stream
+    // that ended with its device is opened again by `follow`; one that never ran waits
+    // for the next change of the devices, so that a refusing server is not asked again
+    // and again.
+    events.stateChanged = [this, ran = std::make_shared<bool>(false)](pa_stream_state_t state) {
+        if (state == PA_STREAM_READY)
+            *ran = true;
+        const bool ended = state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED;
+        if (ended && *ran && running_ && connection_.isReady() && defaults_)
+            defaults_->ask();
         connection_.wake();
+    };
+    events.moved = [this] {
+        if (running_ && defaults_)
+            defaults_->ask();
     };
     return events;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "capture/SoundCapture.h"
+#include "pulse/DefaultDevices.h"
 #include "pulse/PulseConnection.h"
 #include "pulse/RecordStream.h"
 
@@ -11,6 +12,13 @@
 namespace murva {
 
 // One run of both record streams, from start to stop, with its own loop thread.
+//
+// The streams follow the default devices while they run. The server itself moves the
+// microphone's stream to a new default source. The computer's sound is pinned to the
+// monitor of the default sink: the session moves it there whenever the default sink
+// changes, and passes on nothing it records elsewhere, so that it never carries the
+// microphone. A stream whose device went away is opened again once there is a default
+// device for it; until then its side is silent, and the recording goes on.
 class PulseSession {
 public:
     explicit PulseSession(SoundCapture::Callbacks callbacks);
@@ -34,12 +42,15 @@ public:
 private:
     std::optional<QString> connectStreams(const std::string &monitor, PulseConnection::Deadline deadline);
     RecordStream::Events eventsFor();
+    void follow(const DefaultDevices::Defaults &defaults);
+    void keepOn(std::unique_ptr<RecordStream> &stream, Side side, const std::string &device);
     void reportBroken();
 
     SoundCapture::Callbacks callbacks_;
     PulseConnection connection_;
     std::unique_ptr<RecordStream> host_;
     std::unique_ptr<RecordStream> guests_;
+    std::unique_ptr<DefaultDevices> defaults_;
     // Guarded by the loop lock.
     bool running_ = false;
     bool silenced_ = false;

@@ -10,12 +10,14 @@ namespace murva {
 class PulseSession;
 
 // The microphone (the default source) and the computer's sound (the monitor of the
-// default sink) through a PulseAudio-compatible sound server.
+// default sink) through a PulseAudio-compatible sound server, following the defaults
+// while it runs.
 //
 // Threads: `deliver` and `broken` run on the adapter's sound thread with its lock
 // held. A callback may call `stop` or destroy the capture, but must not wait for a
 // thread that is itself inside `stop`. `broken` comes at most once per start, when
-// the server or one of the streams goes away, and never after `stop`.
+// the server goes away, and never after `stop`; a device that goes away only
+// silences its side.
 class PulseSoundCapture final : public SoundCapture {
 public:
     static constexpr double startTimeoutSec = 5.0;

@@ -3,6 +3,7 @@
 #include "pulse/PulseProperties.h"
 
 #include <pulse/error.h>
+#include <pulse/introspect.h>
 
 #include <cstring>
 #include <ctime>
@@ -74,6 +75,7 @@ RecordStream::RecordStream(pa_context *context, Side side, Events events)
         return;
     pa_stream_set_state_callback(stream_, &RecordStream::onState, this);
     pa_stream_set_read_callback(stream_, &RecordStream::onRead, this);
+    pa_stream_set_moved_callback(stream_, &RecordStream::onMoved, this);
 }
 
 RecordStream::~RecordStream()
@@ -82,6 +84,7 @@ RecordStream::~RecordStream()
         return;
     pa_stream_set_state_callback(stream_, nullptr, nullptr);
     pa_stream_set_read_callback(stream_, nullptr, nullptr);
+    pa_stream_set_moved_callback(stream_, nullptr, nullptr);
     pa_stream_unref(stream_);
 }
 
@@ -117,6 +120,33 @@ bool RecordStream::hasEnded() const
     return now == PA_STREAM_FAILED || now == PA_STREAM_TERMINATED;
 }
 
+std::string RecordStream::deviceName() const
+{
+    const char *name = isReady() ? pa_stream_get_device_name(stream_) : nullptr;
+    return name ? name : std::string();
+}
+
+void RecordStream::pinTo(std::string device)
+{
+    pinnedDevice_ = std::move(device);
+}
+
+void RecordStream::moveTo(const std::string &device)
+{
+    if (!isReady())
+        return;
+    pa_context *context = pa_stream_get_context(stream_);
+    pa_operation *operation
+        = pa_context_move_source_output_by_name(context, pa_stream_get_index(stream_), device.c_str(), nullptr, nullptr);
+    if (operation)
+        pa_operation_unref(operation);
+}
+
+bool RecordStream::isOnPinnedDevice() const
+{
+    return !pinnedDevice_ || (!pinnedDevice_->empty() && deviceName() == *pinnedDevice_);
+}
+
 std::optional<QString> RecordStream::prepareFormat()
 {
     const pa_sample_spec *given = pa_stream_get_sample_spec(stream_);
@@ -145,10 +175,23 @@ void RecordStream::onState(pa_stream *stream, void *self)
         record->events_.stateChanged(pa_stream_get_state(stream));
 }
 
+// The new device's latency differs from the old one's: sound is stamped again only with
+// figures the server gave after the move, and what is held came from the old device.
+void RecordStream::onMoved(pa_stream *, void *self)
+{
+    auto *record = static_cast<RecordStream *>(self);
+    record->timingSettled_ = false;
+    record->timingAskedNs_ = 0;
+    record->held_.clear();
+    if (record->events_.moved)
+        record->events_.moved();
+}
+
 void RecordStream::readAll()
 {
     refreshTiming();
-    if (!timingSettled_) {
+    if (!isOnPinnedDevice()) {
+        held_.clear();
         discardAll();
         return;
     }
@@ -164,21 +207,45 @@ void RecordStream::readAll()
         if (!data) {
             // A hole in the server's buffer: what follows is stamped afresh, so it lands
             // after the gap, and the gap stays silent.
+            held_.clear();
             deliver(pending);
             pa_stream_drop(stream_);
             continue;
         }
         double delaySec = 0;
         std::vector<float> samples = toMono(data, bytes, delaySec);
+        pa_stream_drop(stream_);
+        if (!timingSettled_) {
+            hold(samples);
+            continue;
+        }
         if (!pending) {
             pending.emplace();
             pending->side = side_;
             pending->monotonicNs = firstSampleNs(queuedBytes) - static_cast<std::int64_t>(delaySec * 1e9);
+            takeHeld(*pending);
         }
         pending->samples.insert(pending->samples.end(), samples.begin(), samples.end());
-        pa_stream_drop(stream_);
     }
     deliver(pending);
+}
+
+void RecordStream::hold(const std::vector<float> &samples)
+{
+    held_.insert(held_.end(), samples.begin(), samples.end());
+    if (held_.size() > maxHeldSamples)
+        held_.erase(held_.begin(), held_.end() - static_cast<std::ptrdiff_t>(maxHeldSamples));
+}
+
+// What was held runs without a break into the first stamped sound, so it ends where
+// that begins. `buffer` holds no samples yet.
+void RecordStream::takeHeld(SoundBuffer &buffer)
+{
+    if (held_.empty())
+        return;
+    buffer.monotonicNs -= static_cast<std::int64_t>(static_cast<double>(held_.size()) * 1e9 / Resampler::outputRate);
+    buffer.samples = std::move(held_);
+    held_.clear();
 }
 
 void RecordStream::refreshTiming()

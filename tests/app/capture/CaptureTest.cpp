@@ -46,9 +46,16 @@ struct Rig {
                                             CapturePorts{std::unique_ptr<SoundCapture>(sound),
                                                          std::unique_ptr<PictureCapture>(picture),
                                                          std::unique_ptr<MediaWriter>(writer)});
+        capture->monotonicNowNs = [this] { return nowNs; };
     }
     void begin(const CaptureTarget &target) { murva::test::await(capture->begin(target, std::nullopt)); }
-    CaptureResult end() { return murva::test::await(capture->end()); }
+    CaptureResult end(std::int64_t atNs = t0 + 3600 * second)
+    {
+        nowNs = atNs;
+        return murva::test::await(capture->end());
+    }
+
+    std::int64_t nowNs = t0;
 };
 
 std::vector<float> tone(std::size_t count, float level)
@@ -92,26 +99,34 @@ TEST(CaptureRules, CropCutsTheToolbarOffBrowserWindowsOnly)
     EXPECT_TRUE(Capture::crop({display(1, QRectF(0, 0, 1920, 1080))}, displays).isNull());
 }
 
-TEST(Capture, TheFirstBufferUsedIsTimeZeroAndLateSoundEntersAtItsTime)
+TEST(Capture, TimeZeroIsTheBeginAndEachSideIsSilentUntilItsSoundArrives)
 {
-    Rig rig(false);
-    rig.begin({display(1, QRectF(0, 0, 1920, 1080))});
-    EXPECT_TRUE(rig.writer->opened);
-    EXPECT_FALSE(rig.writer->settings.withVideo);
+    Rig rig;
+    rig.begin({window(7, QRectF(0, 0, 1280, 720))});
+    EXPECT_TRUE(rig.writer->settings.withVideo);
 
-    // The first buffer used is the microphone's; the computer's sound arrives in step,
-    // silent for a second and then loud, and is placed at its own time.
+    // The first picture comes 0.2 s in and stands in from time 0. The microphone's first
+    // sound comes 0.3 s in; the computer's sound arrives in step, silent for a second and
+    // then loud, is placed at its own time, and runs on past the end (a monitor stamps
+    // what its sink has yet to play).
+    rig.picture->send(t0 + second / 5);
+    rig.picture->send(t0 + second / 5 + second / 15);
+    constexpr std::int64_t hostFirstNs = t0 + 3 * second / 10;
     for (int i = 0; i < 20; ++i) {
-        rig.sound->send(Side::host, t0 + i * second / 10, tone(4800, 0.25f));
-        rig.sound->send(Side::guests, t0 + i * second / 10 + 1000, tone(4800, i < 10 ? 0.0f : 0.5f));
+        if (i < 18) {
+            rig.sound->send(Side::host, hostFirstNs + i * second / 10, tone(4800, 0.25f));
+        }
+        rig.sound->send(Side::guests, hostFirstNs + i * second / 10 + 1000, tone(4800, i < 10 ? 0.0f : 0.5f));
     }
-    const CaptureResult result = rig.end();
+    const CaptureResult result = rig.end(t0 + 2 * second + second / 5);
 
+    EXPECT_THAT(rig.writer->videoSec, testing::ElementsAre(0.0, testing::DoubleNear(0.2 + 1.0 / 15, 1e-9)));
     const std::vector<float> mix = rig.writer->mix();
-    ASSERT_EQ(mix.size(), 96000u);
-    EXPECT_FLOAT_EQ(mix[47999], 0.25f); // the host alone in the first second
-    EXPECT_FLOAT_EQ(mix[48000], 0.75f); // the guests join at sample 48000
-    EXPECT_NEAR(result.durationSec, 2.0, 1e-5);
+    ASSERT_EQ(mix.size(), 14400u + 91200u);
+    EXPECT_FLOAT_EQ(mix[14399], 0.0f);
+    EXPECT_FLOAT_EQ(mix[14400], 0.25f);         // the host alone for a second
+    EXPECT_FLOAT_EQ(mix[14400 + 48000], 0.75f); // then the guests join
+    EXPECT_NEAR(result.durationSec, 2.2, 1e-5);
     EXPECT_EQ(rig.writer->finishes, 1);
     EXPECT_EQ(rig.sound->stops, 1);
 }
@@ -143,8 +158,11 @@ TEST(Capture, SoundOnlyIgnoresPicturesAndNeedsNoPictureSource)
     auto *sound = new FakeSound;
     Capture capture(dir.filePath("a.mp4"), false, CapturePorts{std::unique_ptr<SoundCapture>(sound), nullptr,
                                                                std::unique_ptr<MediaWriter>(writer)});
+    std::int64_t nowNs = t0;
+    capture.monotonicNowNs = [&] { return nowNs; };
     murva::test::await(capture.begin({display(1, QRectF(0, 0, 800, 600))}, std::nullopt));
     sound->send(Side::guests, t0, tone(480, 0.1f));
+    nowNs = t0 + second;
     EXPECT_NEAR(murva::test::await(capture.end()).durationSec, 0.01, 1e-9);
     EXPECT_TRUE(writer->videoSec.empty());
 }
@@ -208,7 +226,7 @@ TEST(Capture, AimSwitchesOnlyToSomethingNewAndDropsTheCropForADisplay)
     rig.end();
 }
 
-TEST(Capture, ABrokenSourceIsReportedOnceAndABadStartThrows)
+TEST(Capture, ABrokenSourceIsReportedOnce)
 {
     Rig rig;
     std::atomic<int> broken = 0;
@@ -218,17 +236,38 @@ TEST(Capture, ABrokenSourceIsReportedOnceAndABadStartThrows)
     rig.picture->callbacks.broken();
     rig.end();
     EXPECT_EQ(broken, 1);
+}
 
-    Rig refused;
-    refused.picture->failure = "cannot open display";
-    try {
-        refused.begin({window(7, QRectF(0, 0, 1280, 720))});
-        FAIL() << "begin must throw";
-    } catch (const CaptureError &error) {
-        EXPECT_TRUE(error.fromScreen());
-        EXPECT_EQ(refused.sound->stops, 1); // the sound started first is stopped again
+// Whatever fails, begin throws with the writer closed (its owner deletes the file next)
+// and with the sound stopped again if it had started.
+TEST(Capture, ABadStartThrowsAndClosesTheWriter)
+{
+    struct Case {
+        const char *name;
+        bool soundFails;
+        bool pictureFails;
+        bool fromScreen;
+        int soundStops;
+    };
+    const Case cases[] = {
+        {"sound", true, false, false, 0},
+        {"picture", false, true, true, 1},
+    };
+    for (const Case &c : cases) {
+        Rig rig;
+        if (c.soundFails) {
+            rig.sound->failure = "no sound server";
+        }
+        if (c.pictureFails) {
+            rig.picture->failure = "cannot open display";
+        }
+        try {
+            rig.begin({window(7, QRectF(0, 0, 1280, 720))});
+            ADD_FAILURE() << c.name << ": begin must throw";
+        } catch (const CaptureError &error) {
+            EXPECT_EQ(error.fromScreen(), c.fromScreen) << c.name;
+        }
+        EXPECT_EQ(rig.sound->stops, c.soundStops) << c.name;
+        EXPECT_EQ(rig.writer->finishes, 1) << c.name;
     }
-    Rig mute(false);
-    mute.sound->failure = "no sound server";
-    EXPECT_THROW(mute.begin({window(7, QRectF(0, 0, 1280, 720))}), CaptureError);
 }

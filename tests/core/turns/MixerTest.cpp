@@ -146,13 +146,32 @@ TEST(MixerBadInput, UnplaceableTimesDropTheChunkAndKeepTheTimeline)
     }
 }
 
-TEST(MixerBadInput, FarFutureChunkIsNotAllocated)
+TEST(MixerBadInput, AChunkStampedFarAheadContinuesItsSide)
+{
+    // An hour ahead (a clock jump of the sound server) and 31 years ahead, both with and
+    // without earlier sound of that side.
+    for (const double aheadSec : {3600.0, 1e9}) {
+        for (const bool sideHadSound : {false, true}) {
+            Mixer mixer;
+            mixer.add(constant(1000, 0.1f), 0.0, Side::host);
+            if (sideHadSound)
+                mixer.add(constant(1000, 0.2f), 0.0, Side::guests);
+            mixer.add(constant(1000, 0.4f), aheadSec, Side::guests);
+            const auto mixed = takeAll(mixer, true);
+            const std::size_t expectedSize = sideHadSound ? 2000u : 1000u;
+            ASSERT_EQ(mixed.size(), expectedSize) << aheadSec;
+            EXPECT_FLOAT_EQ(mixed.back(), sideHadSound ? 0.4f : 0.1f + 0.4f) << aheadSec;
+            EXPECT_LT(mixer.reservedSamples(), 48000u) << aheadSec;
+        }
+    }
+}
+
+TEST(MixerBadInput, StorageOfALongLeadIsReleasedOnceHandedOut)
 {
     Mixer mixer;
-    mixer.add(constant(1000, 0.1f), 1e9, Side::guests); // fits 64 bits, 31 years ahead
-    EXPECT_FALSE(mixer.take(true));
-    EXPECT_EQ(mixer.next(), 0);
-    EXPECT_LT(mixer.reservedSamples(), 1000u);
+    mixer.add(constant(480, 0.1f), 9.0, Side::guests); // within the lead: nine seconds of silence
+    EXPECT_EQ(takeAll(mixer, true).size(), 9u * 48000u + 480u);
+    EXPECT_LT(mixer.reservedSamples(), 48000u);
 }
 
 TEST(MixerBadInput, NonFiniteSamplesAreSilence)

@@ -95,19 +95,19 @@ bool writeToneFile(const QString &path, double leadSec, double toneSec, double t
                            QString::number(tailSec)});
 }
 
-PlayWindow playInto(const QString &sink, const QString &path)
+PlayWindow playInto(const QString &sink, const QString &path, const QString &server)
 {
     PlayWindow window;
     window.beforeNs = monotonicNowNs();
-    window.played = runTool("paplay", {"--device=" + sink, path});
+    window.played = runTool("paplay", {"--device=" + sink, path}, nullptr, server);
     window.afterNs = monotonicNowNs();
     return window;
 }
 
-std::optional<double> sinkLatencySec(const QString &sink)
+std::optional<double> sinkLatencySec(const QString &sink, const QString &server)
 {
     QByteArray listing;
-    if (!runTool("pactl", {"list", "sinks"}, &listing))
+    if (!runTool("pactl", {"list", "sinks"}, &listing, server))
         return std::nullopt;
     bool inSink = false;
     for (const QByteArray &rawLine : listing.split('\n')) {
@@ -189,6 +189,19 @@ bool PrivateSoundServer::control(const QStringList &arguments, QByteArray *outpu
 bool PrivateSoundServer::removeSpeakers()
 {
     return control({"unload-module", speakersModule_});
+}
+
+bool PrivateSoundServer::addOutput(const QString &sink)
+{
+    return control({"load-module", "module-null-sink", "sink_name=" + sink}) && control({"set-default-sink", sink});
+}
+
+bool PrivateSoundServer::addMicrophone(const QString &source)
+{
+    const QString feed = source + "feed";
+    return control({"load-module", "module-null-sink", "sink_name=" + feed})
+        && control({"load-module", "module-remap-source", "source_name=" + source, "master=" + feed + ".monitor"})
+        && control({"set-default-source", source});
 }
 
 PrivateSoundServer::~PrivateSoundServer()

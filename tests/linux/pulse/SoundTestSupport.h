@@ -52,10 +52,10 @@ struct PlayWindow {
     std::int64_t afterNs = 0;
     bool played = false;
 };
-PlayWindow playInto(const QString &sink, const QString &path);
+PlayWindow playInto(const QString &sink, const QString &path, const QString &server = {});
 
 // The latency a sink reports now, in seconds; nothing when it is not there.
-std::optional<double> sinkLatencySec(const QString &sink);
+std::optional<double> sinkLatencySec(const QString &sink, const QString &server = {});
 
 // The properties of this process's record streams on the server, one map each.
 std::vector<std::map<QString, QString>> ownSourceOutputs(const QString &server = {});
@@ -70,12 +70,18 @@ public:
 
     bool isRunning() const { return running_; }
     std::string address() const;
+    QString addressText() const { return QString::fromStdString(address()); }
     // Removes the "speakers" sink, and with it the monitor the computer's sound comes from.
     bool removeSpeakers();
+    // A new null sink made the default output.
+    bool addOutput(const QString &sink);
+    // A new source `source`, fed by a new null sink `<source>feed`, made the default input.
+    bool addMicrophone(const QString &source);
+    // Runs pactl against this server.
+    bool control(const QStringList &arguments, QByteArray *output = nullptr);
     void kill();
 
 private:
-    bool control(const QStringList &arguments, QByteArray *output = nullptr);
 
     QTemporaryDir folder_;
     QProcess process_;

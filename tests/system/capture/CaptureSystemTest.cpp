@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 
 namespace murva {
 namespace {
@@ -143,7 +144,7 @@ TEST_F(CaptureSystemTest, EachSidesSpeechBecomesItsTurnInAFileOfSoundAndPicture)
     const CaptureResult result = test::await(capture.end());
     ASSERT_TRUE(host.played && guests.played);
 
-    const std::optional<std::int64_t> timeZeroNs = observer.timeZeroNs();
+    const std::optional<std::int64_t> timeZeroNs = capture.timeZeroNs();
     const std::optional<std::int64_t> hostHeardNs = observer.firstLoudNs(Side::host, host.beforeNs);
     const std::optional<std::int64_t> guestsHeardNs = observer.firstLoudNs(Side::guests, guests.beforeNs);
     ASSERT_TRUE(timeZeroNs && hostHeardNs && guestsHeardNs);
@@ -152,10 +153,10 @@ TEST_F(CaptureSystemTest, EachSidesSpeechBecomesItsTurnInAFileOfSoundAndPicture)
     EXPECT_LT(*guestsHeardNs, guests.afterNs);
     EXPECT_GT(*hostHeardNs, host.beforeNs + secondsToNs(test::speechLeadSec() - 0.1));
     EXPECT_GT(*guestsHeardNs, guests.beforeNs + secondsToNs(test::speechLeadSec() - 0.1));
-    // ...and the turns begin there, counted from the file's first buffer.
+    // ...and the turns begin there, counted from the file's time 0.
     expectTurnStartingAt(result.turns, Side::host, nsToSeconds(*hostHeardNs - *timeZeroNs));
     expectTurnStartingAt(result.turns, Side::guests, nsToSeconds(*guestsHeardNs - *timeZeroNs));
-    // The recording runs from its first buffer until it was ended.
+    // The recording runs from its begin until it was ended.
     EXPECT_NEAR(result.durationSec, nsToSeconds(endingNs - *timeZeroNs), 0.1);
 
     const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path());
@@ -169,6 +170,36 @@ TEST_F(CaptureSystemTest, EachSidesSpeechBecomesItsTurnInAFileOfSoundAndPicture)
     // The fixture's 1920×1080 display, scaled down to 1280 wide.
     EXPECT_EQ(picture->width, 1280);
     EXPECT_EQ(picture->height, 720);
+}
+
+// What is said right after the recording starts is kept, however long the devices take
+// to deliver their first sound: the file starts when begin is called.
+TEST_F(CaptureSystemTest, AWordSpokenJustAfterTheStartGetsItsTurn)
+{
+    test::CaptureObserver observer;
+    Capture capture(path(), false, observer.observe(Adapters::capturePorts(false)));
+    const std::int64_t beginNs = monotonicNowNs();
+    const double leadSec = test::speechLeadSec();
+    test::PlayWindow host;
+    std::thread speaker([&] {
+        sleepUntilNs(beginNs + secondsToNs(0.3 - leadSec));
+        host = test::playInto(QStringLiteral("micfeed"), test::speechFile());
+    });
+    test::await(capture.begin(CaptureTarget{ShareableDisplay{}}, std::nullopt));
+    speaker.join();
+    sleepUntilNs(host.afterNs + secondsToNs(0.5));
+    const std::int64_t endingNs = monotonicNowNs();
+    const CaptureResult result = test::await(capture.end());
+    ASSERT_TRUE(host.played);
+
+    // The file covers the whole time from begin to end, and the word is where it was heard.
+    const std::optional<std::int64_t> hostHeardNs = observer.firstLoudNs(Side::host, host.beforeNs);
+    ASSERT_TRUE(hostHeardNs.has_value());
+    expectTurnStartingAt(result.turns, Side::host, nsToSeconds(*hostHeardNs - beginNs));
+    EXPECT_NEAR(result.durationSec, nsToSeconds(endingNs - beginNs), 0.1);
+    const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path());
+    ASSERT_TRUE(file.has_value());
+    EXPECT_NEAR(file->durationSec, nsToSeconds(endingNs - beginNs), 0.1);
 }
 
 TEST_F(CaptureSystemTest, WhenTheSoundServerDiesTheOwnerIsToldAndTheFileIsStillFinished)
@@ -200,7 +231,7 @@ TEST_F(CaptureSystemTest, WhenTheSoundServerDiesTheOwnerIsToldAndTheFileIsStillF
     const CaptureResult result = test::await(capture.end());
     EXPECT_EQ(brokenCount, 1);
 
-    const std::optional<std::int64_t> timeZeroNs = observer.timeZeroNs();
+    const std::optional<std::int64_t> timeZeroNs = capture.timeZeroNs();
     ASSERT_TRUE(timeZeroNs.has_value());
     // Sound up to the server's end is kept, speech included.
     EXPECT_NEAR(result.durationSec, nsToSeconds(killedNs - *timeZeroNs), 0.2);

@@ -16,9 +16,6 @@ public:
         auto deliver = std::move(callbacks.deliver);
         callbacks.deliver = [this, deliver](SoundBuffer buffer) {
             const std::lock_guard lock(observer_.mutex_);
-            if (!observer_.timeZeroNs_ && !buffer.samples.empty()) {
-                observer_.timeZeroNs_ = buffer.monotonicNs;
-            }
             observer_.sound_.push_back(buffer);
             deliver(std::move(buffer));
         };
@@ -31,41 +28,6 @@ private:
     std::unique_ptr<SoundCapture> inner_;
     CaptureObserver &observer_;
 };
-
-class ObservedPicture final : public PictureCapture {
-public:
-    ObservedPicture(std::unique_ptr<PictureCapture> inner, CaptureObserver &observer)
-        : inner_(std::move(inner)), observer_(observer)
-    {
-    }
-
-    std::optional<QString> start(const CaptureTarget &target, const QRectF &sourceRect, QSize frameSize,
-                                 bool showsCursor, Callbacks callbacks) override
-    {
-        auto deliver = std::move(callbacks.deliver);
-        callbacks.deliver = [this, deliver](VideoFrame frame) {
-            const std::lock_guard lock(observer_.mutex_);
-            if (!observer_.timeZeroNs_) {
-                observer_.timeZeroNs_ = frame.monotonicNs;
-            }
-            deliver(std::move(frame));
-        };
-        return inner_->start(target, sourceRect, frameSize, showsCursor, std::move(callbacks));
-    }
-
-    void aim(const CaptureTarget &target, const QRectF &sourceRect) override { inner_->aim(target, sourceRect); }
-    void stop() override { inner_->stop(); }
-
-private:
-    std::unique_ptr<PictureCapture> inner_;
-    CaptureObserver &observer_;
-};
-
-std::optional<std::int64_t> CaptureObserver::timeZeroNs() const
-{
-    const std::lock_guard lock(mutex_);
-    return timeZeroNs_;
-}
 
 std::optional<std::int64_t> CaptureObserver::firstLoudNs(Side side, std::int64_t fromNs, float threshold) const
 {
@@ -93,9 +55,6 @@ int CaptureObserver::soundBuffers(Side side) const
 CapturePorts CaptureObserver::observe(CapturePorts ports)
 {
     ports.sound = std::make_unique<ObservedSound>(std::move(ports.sound), *this);
-    if (ports.picture) {
-        ports.picture = std::make_unique<ObservedPicture>(std::move(ports.picture), *this);
-    }
     return ports;
 }
 
