@@ -375,6 +375,11 @@ TEST_F(ModelTest, LeftoversAreSavedAtLaunchByWhatTheirFilesHold)
                          Saver::Outcome::failed(SaveError::noCredits)};
 
     launch();
+    // The files are read on a worker thread; the saves follow on this one.
+    while (service->saves.size() < 2 || store->get(QStringLiteral("CRASHED-4"))
+           || store->get(QStringLiteral("CRASHED-UNREADABLE"))) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
     std::map<QString, double> savedDurations;
     for (const FakeService::SaveCall &call : service->saves) {
         savedDurations[call.recording.id] = call.recording.durationSec;
