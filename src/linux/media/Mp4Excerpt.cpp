@@ -11,12 +11,14 @@
 namespace murva {
 namespace {
 
-// Our recordings cut a fragment every 10 s: about 1.4 MB each at the recorder's rates.
+// Our recordings cut a fragment every 10 s, about 1.4 MB at the recorder's rates. A file
+// whose excerpt is bigger is not one of ours: it is read from disk as it comes instead.
 constexpr std::int64_t kMaxExcerptBytes = 64 * 1024 * 1024;
 constexpr std::int64_t kFreeHeaderBytes = 16;
 
 // The span between the end of the first complete fragment and the start of the last
-// one; nothing when there is no fragment in between to skip.
+// one; nothing when there is no fragment in between to skip. Fragments follow each other
+// in time, so a track missing from the last one ended before it and is not the longest.
 struct Skipped {
     std::int64_t from = 0;
     std::int64_t to = 0;
