@@ -230,6 +230,8 @@ private:
     void showSaved(const QString &meetingId, double seconds);
     std::optional<QString> saveAccount(const Recording &recording) const;
     QCoro::Task<> saveLeftovers();
+    // How long the recording's file really is; 0 when it cannot be read.
+    QCoro::Task<double> fileDurationSec(const QString &id) const;
     void clearRunning();
 
     void reloadAccounts();

@@ -22,7 +22,8 @@
 namespace murva {
 
 // Everything the recording flow reaches outside itself. The app wires the real pieces
-// and the Linux adapters; tests hand in fakes. All are used on the main thread.
+// and the Linux adapters; tests hand in fakes. All are used on the main thread, but for
+// the inspector, which runs on a worker thread of its own.
 // Required: makeCapture, store, watcher, accounts, service. Every other part may be left
 // empty: without a clock the system's is used, without the others their feature does
 // nothing (nothing is allowed, no open at login, no pages opened, leftovers that were

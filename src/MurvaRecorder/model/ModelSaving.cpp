@@ -2,6 +2,7 @@
 #include "model/Model.h"
 
 #include "log/Log.h"
+#include "support/WorkerTask.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -236,6 +237,21 @@ QCoro::Task<> Model::finishForQuit()
     Log::write(QStringLiteral("kept %1 s to save at the next launch").arg(wholeSeconds(result.durationSec)));
 }
 
+QCoro::Task<double> Model::fileDurationSec(const QString &id) const
+{
+    const std::shared_ptr<MediaInspector> inspector = parts_.inspector;
+    if (!inspector) {
+        co_return 0.0;
+    }
+    // Reading a file of hours back takes a while: never on the main thread.
+    auto reading = runOnWorker([inspector, path = parts_.store->videoURL(id)] {
+        const std::optional<MediaFileInfo> info = inspector->inspect(path);
+        return info ? info->durationSec : 0.0;
+    });
+    const double durationSec = co_await reading;
+    co_return durationSec;
+}
+
 QCoro::Task<> Model::saveLeftovers()
 {
     if (!signedIn_) {
@@ -251,10 +267,14 @@ QCoro::Task<> Model::saveLeftovers()
         }
         if (record.status == Recording::Status::recording) {
             // The program stopped while recording: only what the file really holds counts.
-            const QString path = parts_.store->videoURL(record.id);
-            const std::optional<MediaFileInfo> info =
-                parts_.inspector ? parts_.inspector->inspect(path) : std::nullopt;
-            const double durationSec = info ? info->durationSec : 0;
+            // Busy meanwhile, so that nothing else saves or removes it.
+            busyIds_.insert(record.id);
+            auto measuring = fileDurationSec(record.id);
+            const double durationSec = co_await measuring;
+            if (!self) {
+                co_return;
+            }
+            busyIds_.remove(record.id);
             if (durationSec < minimumRecordingSec) {
                 parts_.store->remove(record.id);
                 continue;

@@ -67,11 +67,13 @@ QCoro::Task<Saver::Outcome> Saver::save(const Recording &recordingRef, const Upl
             store.put(record);
         } else {
             if (record.begun) {
-                // Expired: that meeting will never get its video. The record keeps the
-                // old begun until a new one replaces it.
+                // Expired: that meeting will never get its video. Forgotten once cancelled,
+                // so that a begin failing next cannot make any attempt cancel it again.
                 const QString expiredId = record.begun->meetingId;
                 auto cancelling = self.api_.cancel(expiredId);
                 co_await cancelling;
+                record.begun.reset();
+                store.put(record);
             }
             const BeginRequest request = BeginRequest::make(record.title, record.at, record.joinUrl, bytes,
                                                             record.durationSec, record.turns);

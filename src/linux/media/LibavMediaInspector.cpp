@@ -1,6 +1,6 @@
 #include "media/LibavMediaInspector.h"
 
-#include <QFile>
+#include "media/Mp4Input.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -14,22 +14,6 @@ extern "C" {
 
 namespace murva {
 namespace {
-
-struct InputCloser {
-    void operator()(AVFormatContext *input) const { avformat_close_input(&input); }
-};
-using Input = std::unique_ptr<AVFormatContext, InputCloser>;
-
-Input openMp4(const QString &path)
-{
-    // Probing any format would let random bytes pass for some raw stream.
-    const AVInputFormat *mp4 = av_find_input_format("mp4");
-    AVFormatContext *input = nullptr;
-    if (avformat_open_input(&input, QFile::encodeName(path).constData(), mp4, nullptr) < 0) {
-        return nullptr;
-    }
-    return Input(input);
-}
 
 MediaTrackInfo trackOf(const AVCodecParameters &parameters)
 {
@@ -141,13 +125,14 @@ double longestSec(AVFormatContext *input, const std::vector<Span> &spans)
 
 std::optional<MediaFileInfo> LibavMediaInspector::inspect(const QString &path) const
 {
-    Input input = openMp4(path);
-    if (!input) {
+    const std::unique_ptr<Mp4Input> opened = Mp4Input::open(path);
+    if (!opened) {
         return std::nullopt;
     }
+    AVFormatContext *input = opened->context();
     // A file cut inside its first fragment may not tell everything; what it does tell
     // is still worth reporting.
-    avformat_find_stream_info(input.get(), nullptr);
+    avformat_find_stream_info(input, nullptr);
     if (input->nb_streams == 0) {
         return std::nullopt;
     }
@@ -155,7 +140,7 @@ std::optional<MediaFileInfo> LibavMediaInspector::inspect(const QString &path) c
     for (unsigned index = 0; index < input->nb_streams; ++index) {
         info.tracks.push_back(trackOf(*input->streams[index]->codecpar));
     }
-    info.durationSec = longestSec(input.get(), demuxedSpans(input.get()));
+    info.durationSec = longestSec(input, demuxedSpans(input));
     return info;
 }
 

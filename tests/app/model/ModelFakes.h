@@ -5,8 +5,11 @@
 
 #include <QFile>
 
+#include <atomic>
+#include <chrono>
 #include <coroutine>
 #include <deque>
+#include <future>
 #include <map>
 #include <memory>
 #include <vector>
@@ -338,10 +341,19 @@ struct FakeBrowser : BrowserOpener {
     }
 };
 
+// Runs on a worker thread of the model's.
 struct FakeInspector : MediaInspector {
     std::map<QString, double> durations; // by file path; others cannot be opened
+    // When set, each reading waits for it, up to a time limit that keeps a test from
+    // hanging; `released` tells whether it came in time.
+    std::shared_future<void> hold;
+    mutable std::atomic<bool> released{true};
+
     std::optional<MediaFileInfo> inspect(const QString &path) const override
     {
+        if (hold.valid()) {
+            released = hold.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+        }
         const auto found = durations.find(path);
         if (found == durations.end()) {
             return std::nullopt;

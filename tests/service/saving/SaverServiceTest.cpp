@@ -186,6 +186,26 @@ TEST_F(SaverService, ExpiredUploadIsCancelledAndBegunAnew)
     EXPECT_TRUE(meeting(recording.begun->meetingId)["cancelled"].toBool());
 }
 
+TEST_F(SaverService, AnExpiredUploadIsCancelledOnceWhenTheNewBeginFails)
+{
+    // A failure that drops the begun meeting, and one that keeps it for a retry.
+    for (const int status : {500, 401}) {
+        SCOPED_TRACE(status);
+        service.reset();
+        token = service.issueToken();
+        Recording recording = ended(QStringLiteral("r-expired-%1").arg(status));
+        recording.begun = begunEarlier(std::chrono::system_clock::now() - 3600s);
+        store.put(recording);
+
+        service.inject("/recorder/begin", status, "", 2);
+        EXPECT_EQ(save(recording).kind, Saver::Outcome::Kind::failed);
+        EXPECT_EQ(save(*store.get(recording.id)).kind, Saver::Outcome::Kind::failed);
+        EXPECT_EQ(service.requests("/recorder/cancel").size(), 1);
+        EXPECT_FALSE(store.get(recording.id)->begun);
+        expectKeptForRetry(recording.id);
+    }
+}
+
 TEST_F(SaverService, ReadyWaitsWhileTheServiceHasNotSeenTheFile)
 {
     service.inject("/recorder/ready", 200, R"({"ok": false, "error": "notUploaded"})", 2);
