@@ -6,11 +6,15 @@
 #include "desktop/DesktopAdapters.h"
 #include "desktop/ScreenCheck.h"
 #include "keychain/SystemKeychain.h"
+#include "log/Log.h"
 #include "model/Model.h"
 #include "model/ModelAdapters.h"
 #include "settings/Settings.h"
 #include "support/UserFolders.h"
 #include "x11/X11Pointer.h"
+
+#include <QCoreApplication>
+#include <QCoroTask>
 
 namespace murva {
 
@@ -44,5 +48,14 @@ AppParts::AppParts(const QStringList &arguments, const QString &executablePath,
 }
 
 AppParts::~AppParts() = default;
+
+void AppParts::finishThenQuit()
+{
+    [](Model &running) -> QCoro::Task<> {
+        co_await running.finishForQuit();
+        Log::flush();
+        QCoreApplication::quit();
+    }(*model);
+}
 
 } // namespace murva

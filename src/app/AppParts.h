@@ -32,6 +32,9 @@ struct AppParts {
     // whether the tray icon can be seen; empty without a tray.
     AppParts(const QStringList &arguments, const QString &executablePath, std::function<TrayIconState()> trayIcon);
     ~AppParts();
+
+    // Ends a running recording and keeps it, then leaves the event loop.
+    void finishThenQuit();
 };
 
 } // namespace murva

@@ -178,11 +178,7 @@ void GuiApp::quit()
     // A launch from now on waits for this process to go instead of handing it a request.
     service_.setQuitting();
     Log::write(QStringLiteral("quitting"));
-    [](Model &model) -> QCoro::Task<> {
-        co_await model.finishForQuit();
-        Log::flush();
-        QCoreApplication::quit();
-    }(*parts_->model);
+    parts_->finishThenQuit();
 }
 
 } // namespace murva

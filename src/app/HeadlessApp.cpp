@@ -77,11 +77,7 @@ void HeadlessApp::quit(int signalNumber)
     }
     quitting_ = true;
     Log::write(QStringLiteral("headless: quitting on signal %1").arg(signalNumber));
-    [](Model &model) -> QCoro::Task<> {
-        co_await model.finishForQuit();
-        Log::flush();
-        QCoreApplication::quit();
-    }(*parts_->model);
+    parts_->finishThenQuit();
 }
 
 } // namespace murva
