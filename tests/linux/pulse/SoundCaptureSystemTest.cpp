@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -50,8 +51,16 @@ void expectToneAt(std::optional<std::int64_t> heardNs, const test::PlayWindow &p
     EXPECT_LT(secondsBetween(latestNs, *heardNs), toleranceSec);
 }
 
+double medianOf(std::vector<double> values)
+{
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
 // The stamps agree with the sample count: each block starts where the blocks before it
-// end, give or take the jitter of when the pieces arrive, and nothing drifts.
+// end, and nothing drifts. A busy machine delays a few reads and their timing figures,
+// so the stray tenth of the blocks is left out of the spread, and the drift is read
+// between the medians of the first and last quarters.
 void expectStampsFollowTheSamples(const std::vector<SoundBuffer> &buffers, std::int64_t fromNs)
 {
     std::int64_t samplesBefore = 0;
@@ -63,8 +72,14 @@ void expectStampsFollowTheSamples(const std::vector<SoundBuffer> &buffers, std::
         samplesBefore += std::int64_t(buffer.samples.size());
     }
     ASSERT_GT(offsetsSec.size(), 20u);
-    const auto [lowest, highest] = std::minmax_element(offsetsSec.begin(), offsetsSec.end());
-    EXPECT_LT(*highest - *lowest, 0.05);
+    const std::size_t quarter = offsetsSec.size() / 4;
+    const double driftSec = medianOf(std::vector<double>(offsetsSec.end() - quarter, offsetsSec.end()))
+        - medianOf(std::vector<double>(offsetsSec.begin(), offsetsSec.begin() + quarter));
+    EXPECT_LT(std::abs(driftSec), 0.02);
+    std::vector<double> sorted = offsetsSec;
+    std::sort(sorted.begin(), sorted.end());
+    const std::size_t stray = sorted.size() / 20;
+    EXPECT_LT(sorted[sorted.size() - 1 - stray] - sorted[stray], 0.05);
 }
 
 TEST(PulseSoundCapture, EachSideHearsItsOwnSoundWhenItIsPlayed)
