@@ -208,14 +208,17 @@ TEST_F(SelfTestSystemTest, SwitchGoesToTheScreenAfterAThirdAndBackAfterTwo)
     EXPECT_EQ(recorder.exitCode(), 0);
     EXPECT_THAT(window->text.toStdString(), ::testing::MatchesRegex("window: .+ [0-9]+×[0-9]+"));
 
-    // The window line comes just before the capture begins.
-    EXPECT_NEAR(secondsBetween(window->atNs, toScreen->atNs), 2.0, 0.3);
-    EXPECT_NEAR(secondsBetween(toScreen->atNs, back->atNs), 2.0, 0.1);
+    // The window line comes just before the capture begins. Timers never fire early; a
+    // busy machine only makes them late, so the upper bounds are loose.
+    const double toScreenSec = secondsBetween(window->atNs, toScreen->atNs);
+    const double backSec = secondsBetween(toScreen->atNs, back->atNs);
+    EXPECT_TRUE(toScreenSec > 1.9 && toScreenSec < 3.0) << toScreenSec;
+    EXPECT_TRUE(backSec > 1.9 && backSec < 3.0) << backSec;
     EXPECT_GT(secondsBetween(back->atNs, recordedLine->atNs), 1.9);
 
     const std::optional<RecordedLine> recorded = expectReport(recorder, path(), 2);
     ASSERT_TRUE(recorded.has_value());
-    EXPECT_NEAR(recorded->durationSec, 6.0, 0.1);
+    EXPECT_TRUE(recorded->durationSec > 5.9 && recorded->durationSec < 7.0) << recorded->durationSec;
     const std::optional<MediaTrackInfo> picture = pictureTrackOf(path());
     ASSERT_TRUE(picture.has_value());
     EXPECT_EQ(picture->codec, "h264");
