@@ -109,11 +109,6 @@ TEST(Callback, AnswersTheRedirectWithTheSignedInPage)
                               + QByteArray::number(reply.body.size()) + "\r\nConnection: close\r\n\r\n");
     EXPECT_TRUE(isOkPage(reply));
     EXPECT_FALSE(reply.body.contains("{{")) << "a placeholder was left";
-    EXPECT_TRUE(reply.body.contains("<html lang=\"en\">"));
-    EXPECT_TRUE(reply.body.contains("<svg class=\"logo\" "));
-    EXPECT_TRUE(reply.body.contains("<span id=\"n\">5</span>"));
-    EXPECT_TRUE(reply.body.contains("window.close()"));
-    EXPECT_TRUE(reply.body.contains("<h1>")) << reply.body.toStdString();
     EXPECT_FALSE(reply.body.contains("callbackDone")) << "the title has no text";
 
     // It came before anyone waited, so `wait()` hands it over at once.

@@ -53,17 +53,6 @@ protected:
 
 } // namespace
 
-TEST_F(ScreenAccessTest, HandsOutTheSourcesContent)
-{
-    ShareableContent content;
-    content.displays.push_back({7, QRectF(0, 0, 1920, 1080), true});
-    source->answer = content;
-    const auto got = murva::test::await(ScreenAccess::content(true));
-    ASSERT_TRUE(got);
-    EXPECT_EQ(got->displays, content.displays);
-    EXPECT_FALSE(ScreenAccess::blocked());
-}
-
 TEST_F(ScreenAccessTest, AFailureBlocksOnceAndForgetsTheCheckOfThisVersion)
 {
     Settings().setScreenChecked(true);

@@ -1,5 +1,4 @@
 #include "settings/Settings.h"
-#include "support/UserFolders.h"
 
 #include "Version.h"
 
@@ -25,49 +24,17 @@ Settings settingsWithFile(const QTemporaryDir &dir, const QByteArray &text)
 
 } // namespace
 
-TEST(Settings, LivesInTheConfigFolder)
-{
-    EXPECT_EQ(Settings::standardFilePath(), UserFolders::configHome() + "/murva-recorder/settings.conf");
-    EXPECT_EQ(Settings::screenCheckedKey(), QString("screenChecked-") + kVersion);
-}
-
-TEST(Settings, MissingFileGivesTheDefaults)
-{
-    QTemporaryDir dir;
-    const Settings settings(dir.filePath("none/settings.conf"));
-    EXPECT_TRUE(settings.autoRecord());
-    EXPECT_TRUE(settings.recordScreen());
-    EXPECT_FALSE(settings.loginItemSet());
-    EXPECT_FALSE(settings.screenChecked());
-    EXPECT_FALSE(settings.language());
-    EXPECT_TRUE(settings.skippedMeetings().isEmpty());
-    EXPECT_EQ(settings.apiBase(), QUrl(Settings::builtInApiBase));
-}
-
-TEST(Settings, WrittenValuesReadBack)
+// A one-element list comes back from an ini file as plain text; it must stay a list.
+TEST(Settings, SkippedMeetingsStayAListThroughTheFile)
 {
     QTemporaryDir dir;
     Settings settings(dir.filePath("settings.conf"));
-    settings.setAutoRecord(false);
-    settings.setRecordScreen(false);
-    settings.setLoginItemSet(true);
-    settings.setScreenChecked(true);
-    settings.setLanguage("fr");
-    settings.setSkippedMeetings({"m1@2026-03-01T09:00:00Z"});
-
     const Settings again(dir.filePath("settings.conf"));
-    EXPECT_FALSE(again.autoRecord());
-    EXPECT_FALSE(again.recordScreen());
-    EXPECT_TRUE(again.loginItemSet());
-    EXPECT_TRUE(again.screenChecked());
-    EXPECT_EQ(again.language(), "fr");
-    // A one-element list comes back from an ini file as plain text; it must stay a list.
-    EXPECT_EQ(again.skippedMeetings(), QStringList{"m1@2026-03-01T09:00:00Z"});
-
-    settings.setSkippedMeetings({"a", "b, with a comma"});
-    EXPECT_EQ(again.skippedMeetings(), (QStringList{"a", "b, with a comma"}));
-    settings.setSkippedMeetings({});
-    EXPECT_TRUE(again.skippedMeetings().isEmpty());
+    for (const QStringList &skipped : {QStringList{"m1@2026-03-01T09:00:00Z"}, QStringList{"a", "b, with a comma"},
+                                       QStringList{}}) {
+        settings.setSkippedMeetings(skipped);
+        EXPECT_EQ(again.skippedMeetings(), skipped);
+    }
 }
 
 TEST(Settings, MistypedValuesFallBackToTheirDefaults)
@@ -82,15 +49,10 @@ TEST(Settings, MistypedValuesFallBackToTheirDefaults)
     EXPECT_FALSE(settings.recordScreen()); // "0" is false
     EXPECT_FALSE(settings.loginItemSet());
     EXPECT_TRUE(settings.screenChecked());
-}
 
-TEST(Settings, UnreadableFileGivesTheDefaults)
-{
-    QTemporaryDir dir;
-    const Settings settings = settingsWithFile(dir, QByteArray("\x00\xff\xfe garbage [[[ = = \n", 20));
-    EXPECT_TRUE(settings.autoRecord());
-    EXPECT_FALSE(settings.loginItemSet());
-    EXPECT_EQ(settings.apiBase(), QUrl(Settings::builtInApiBase));
+    const Settings garbled = settingsWithFile(dir, QByteArray("\x00\xff\xfe garbage [[[ = = \n", 20));
+    EXPECT_TRUE(garbled.autoRecord());
+    EXPECT_EQ(garbled.apiBase(), QUrl(Settings::builtInApiBase));
 }
 
 TEST(Settings, ApiBaseIsUsedOnlyWhenItIsAnHttpAddress)

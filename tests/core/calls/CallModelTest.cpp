@@ -133,14 +133,5 @@ TEST(IsPresenting, FrenchPhrasesMatchInAnyCaseAndComposition)
     EXPECT_FALSE(isPresenting({{zoomOwner, u"Partage votre ecran"_s}}, zoomCall));
 }
 
-TEST(BrowserBarHeight, OnlyChromiumFamilyWindowsOutsideFullScreen)
-{
-    EXPECT_EQ(browserBarHeight(u"com.google.Chrome"_s, false), 80);
-    EXPECT_EQ(browserBarHeight(u"com.google.Chrome"_s, true), 0);
-    EXPECT_EQ(browserBarHeight(u"com.operasoftware.Opera"_s, false), 80);
-    EXPECT_EQ(browserBarHeight(u"com.apple.Safari"_s, false), 0);
-    EXPECT_EQ(browserBarHeight(u"org.mozilla.firefox"_s, false), 0);
-}
-
 } // namespace
 } // namespace murva
