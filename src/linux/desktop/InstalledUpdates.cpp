@@ -3,14 +3,12 @@
 #include "desktop/RestartAfterExit.h"
 #include "log/Log.h"
 
-#include <QCoroFuture>
 #include <QCoroProcess>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace murva {
 namespace {
@@ -138,8 +136,7 @@ bool InstalledUpdates::restartIntoNewest()
 
 QCoro::Task<QString> InstalledUpdates::versionOnDisk() const
 {
-    const QString path = versionFile_;
-    co_return co_await QtConcurrent::run([path] { return readVersion(path); });
+    co_return readVersion(versionFile_);
 }
 
 QCoro::Task<QString> InstalledUpdates::answeredVersion() const
