@@ -11,6 +11,8 @@
 #include "model/ModelAdapters.h"
 #include "settings/Settings.h"
 #include "support/UserFolders.h"
+#include "update/Updater.h"
+#include "Version.h"
 #include "x11/X11Pointer.h"
 
 #include <QCoreApplication>
@@ -20,6 +22,7 @@ namespace murva {
 
 AppParts::AppParts(const QStringList &arguments, const QString &executablePath,
                    std::function<TrayIconState()> trayIcon)
+    : arguments_(arguments), executablePath_(executablePath)
 {
     keychain = makeKeychain();
     browser = Adapters::browserOpener();
@@ -34,7 +37,7 @@ AppParts::AppParts(const QStringList &arguments, const QString &executablePath,
     parts.accounts = std::make_shared<SignInAccounts>(signIn);
     parts.service = std::make_shared<ServiceForAccounts>(signIn, *store);
     parts.permissions = Adapters::permissions();
-    parts.autostart = Adapters::autostart();
+    parts.autostart = Adapters::autostart(executablePath);
     parts.browser = browser;
     parts.inspector = Adapters::mediaInspector();
     parts.relauncher = Adapters::relauncher(executablePath, arguments.mid(1));
@@ -56,6 +59,18 @@ void AppParts::finishThenQuit()
         Log::flush();
         QCoreApplication::quit();
     }(*model);
+}
+
+void AppParts::startUpdates(std::function<void()> quit)
+{
+    updates = Adapters::installedUpdates(executablePath_, arguments_.mid(1), QString::fromLatin1(kVersion));
+    if (!updates) {
+        return;
+    }
+    Model *watched = model.get();
+    updater = std::make_unique<Updater>(*updates, [watched] { return watched->phase(); }, std::move(quit));
+    QObject::connect(watched, &Model::phaseChanged, updater.get(), &Updater::installIfFree);
+    updates->start();
 }
 
 } // namespace murva

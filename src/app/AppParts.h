@@ -16,6 +16,8 @@ class Model;
 class RecordingStore;
 class ScreenCheck;
 class SignIn;
+class UpdateSource;
+class Updater;
 
 // The model wired to the Linux adapters, shared by the headless and the desktop app.
 // Members are declared so that everything the model borrows outlives it.
@@ -26,6 +28,8 @@ struct AppParts {
     std::shared_ptr<RecordingStore> store;
     std::unique_ptr<ScreenCheck> screenCheck;
     std::unique_ptr<Model> model;
+    std::unique_ptr<UpdateSource> updates;
+    std::unique_ptr<Updater> updater;
 
     // `arguments` are the program's (the first is the program itself); a relaunch runs
     // `executablePath`, saved at start-up, with the others. `trayIcon` tells the model
@@ -35,6 +39,14 @@ struct AppParts {
 
     // Ends a running recording and keeps it, then leaves the event loop.
     void finishThenQuit();
+
+    // Restarts into a newer build installed over this one once the recorder is free;
+    // `quit` is the app's quit path. Nothing for a program in a build folder.
+    void startUpdates(std::function<void()> quit);
+
+private:
+    QStringList arguments_;
+    QString executablePath_;
 };
 
 } // namespace murva

@@ -58,6 +58,7 @@ void GuiApp::start()
     model.onQuit = [this] { quit(); };
     model.launch();
     // Updates come from the package manager, which replaces the files under the running app.
+    parts_->startUpdates([this] { quit(); });
     takeOptions();
     // Permissions granted in the desktop's settings show as soon as the user comes back.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [&model](Qt::ApplicationState state) {

@@ -29,6 +29,7 @@ HeadlessApp::~HeadlessApp() = default;
 void HeadlessApp::start()
 {
     parts_->model->launch();
+    parts_->startUpdates([this] { quit(0); });
     if (options_.connect) {
         parts_->model->connect();
     }
@@ -76,7 +77,8 @@ void HeadlessApp::quit(int signalNumber)
         return;
     }
     quitting_ = true;
-    Log::write(QStringLiteral("headless: quitting on signal %1").arg(signalNumber));
+    Log::write(signalNumber ? QStringLiteral("headless: quitting on signal %1").arg(signalNumber)
+                            : QStringLiteral("headless: quitting for the update"));
     parts_->finishThenQuit();
 }
 

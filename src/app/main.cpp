@@ -73,7 +73,7 @@ int runDesktop(int argc, char **argv, const murva::CommandLine &options)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Murva Recorder"));
     QApplication::setApplicationVersion(QString::fromLatin1(murva::kVersion));
-    QApplication::setDesktopFileName(QStringLiteral("murva-recorder"));
+    QApplication::setDesktopFileName(QStringLiteral("dev.murva.recorder"));
     // The app lives in the tray: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     // Saved now: after a package upgrade the running file may be gone.

@@ -1,11 +1,11 @@
 #include "desktop/DesktopAdapters.h"
 
 #include "desktop/DesktopPermissions.h"
+#include "desktop/InstallLayout.h"
+#include "desktop/InstalledUpdates.h"
 #include "desktop/ShellRelauncher.h"
 #include "desktop/XdgAutostart.h"
 #include "desktop/XdgBrowserOpener.h"
-
-#include <QCoreApplication>
 
 namespace murva::Adapters {
 
@@ -14,9 +14,20 @@ std::unique_ptr<BrowserOpener> browserOpener()
     return std::make_unique<XdgBrowserOpener>();
 }
 
-std::unique_ptr<Autostart> autostart()
+std::unique_ptr<Autostart> autostart(const QString &executablePath)
 {
-    return std::make_unique<XdgAutostart>(QCoreApplication::applicationFilePath());
+    // An entry pointing into a build folder would start a stale build, or nothing.
+    return std::make_unique<XdgAutostart>(InstallLayout::isInstalled(executablePath) ? executablePath : QString());
+}
+
+std::unique_ptr<UpdateSource> installedUpdates(const QString &executablePath, const QStringList &arguments,
+                                               const QString &compiledVersion)
+{
+    if (!InstallLayout::isInstalled(executablePath)) {
+        return nullptr;
+    }
+    return std::make_unique<InstalledUpdates>(executablePath, arguments,
+                                              InstallLayout::versionFileBeside(executablePath), compiledVersion);
 }
 
 std::unique_ptr<Permissions> permissions()

@@ -4,6 +4,7 @@
 #include "desktop/BrowserOpener.h"
 #include "desktop/Permissions.h"
 #include "desktop/Relauncher.h"
+#include "update/UpdateSource.h"
 
 #include <QString>
 #include <QStringList>
@@ -17,8 +18,14 @@ namespace murva::Adapters {
 // xdg-open, which honours $BROWSER where no desktop is detected.
 std::unique_ptr<BrowserOpener> browserOpener();
 
-// "$XDG_CONFIG_HOME/autostart/murva-recorder.desktop" starting this executable.
-std::unique_ptr<Autostart> autostart();
+// "$XDG_CONFIG_HOME/autostart/murva-recorder.desktop" starting `executablePath` (saved
+// at start-up); nothing can be registered when it is not an installed program.
+std::unique_ptr<Autostart> autostart(const QString &executablePath);
+
+// Newer builds installed over the program at `executablePath`; none when it is not an
+// installed program (a build folder).
+std::unique_ptr<UpdateSource> installedUpdates(const QString &executablePath, const QStringList &arguments,
+                                               const QString &compiledVersion);
 
 // The sound server's default input and the X display; asking opens the sound settings.
 std::unique_ptr<Permissions> permissions();

@@ -1,5 +1,6 @@
 #include "desktop/XdgAutostart.h"
 
+#include "log/Log.h"
 #include "support/UserFolders.h"
 
 #include <QDir>
@@ -44,13 +45,31 @@ QString escapeValue(const QString &text)
     return escaped;
 }
 
-// A user switches an autostart entry off by editing it rather than removing it.
+// Desktops switch an entry off by editing it rather than removing it: XFCE and LXQt set
+// Hidden, GNOME's start-up settings and Cinnamon X-GNOME-Autostart-enabled, MATE its own
+// key. Only the main group counts; booleans are read as GLib's key files read them.
 bool switchedOff(const QByteArray &entry)
 {
+    static const QList<QPair<QByteArray, QByteArray>> offKeys{
+        {"Hidden", "true"}, {"X-GNOME-Autostart-enabled", "false"}, {"X-MATE-Autostart-enabled", "false"}};
+    bool inMainGroup = false;
     for (const QByteArray &rawLine : entry.split('\n')) {
         const QByteArray line = rawLine.trimmed();
-        if (line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false") {
-            return true;
+        if (line.startsWith('[')) {
+            inMainGroup = line == "[Desktop Entry]";
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (!inMainGroup || equals <= 0) {
+            continue;
+        }
+        const QByteArray key = line.left(equals).trimmed();
+        QByteArray value = line.mid(equals + 1).trimmed();
+        value = value == "1" ? "true" : value == "0" ? "false" : value;
+        for (const auto &[offKey, offValue] : offKeys) {
+            if (key == offKey && value == offValue) {
+                return true;
+            }
         }
     }
     return false;
@@ -80,27 +99,32 @@ bool XdgAutostart::registered()
 
 bool XdgAutostart::registerAtLogin()
 {
-    // A relative path would start whatever lies there in the session's folder.
+    // A relative path would start whatever lies there in the session's folder; an empty
+    // one is a program that is not installed.
     if (!QFileInfo(executablePath_).isAbsolute()) {
+        Log::write(QStringLiteral("open at login: only an installed program opens at login"));
         return false;
     }
     const QString path = entryPath();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        return false;
-    }
     // Written whole or not at all: a half-written entry could start nothing, or garbage.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !file.open(QIODevice::WriteOnly)
+        || file.write(entryText(executablePath_)) < 0 || !file.commit()) {
+        Log::write(QStringLiteral("open at login: cannot write %1 (%2)").arg(path, file.errorString()));
         return false;
     }
-    file.write(entryText(executablePath_));
-    return file.commit();
+    return true;
 }
 
 bool XdgAutostart::unregisterAtLogin()
 {
     const QString path = entryPath();
-    return QFile::remove(path) || !QFileInfo::exists(path);
+    QFile entry(path);
+    if (entry.remove() || !QFileInfo::exists(path)) {
+        return true;
+    }
+    Log::write(QStringLiteral("open at login: cannot remove %1 (%2)").arg(path, entry.errorString()));
+    return false;
 }
 
 QString XdgAutostart::execArgument(const QString &argument)
@@ -128,10 +152,12 @@ QByteArray XdgAutostart::entryText(const QString &executablePath)
         "Version=1.0\n"
         "Name=Murva Recorder\n"
         "Comment=Records your calls and saves them to your meeting notes\n"
+        "TryExec=%2\n"
         "Exec=%1\n"
+        "Icon=dev.murva.recorder\n"
         "Terminal=false\n"
         "X-GNOME-Autostart-enabled=true\n")
-        .arg(execArgument(executablePath));
+        .arg(execArgument(executablePath), escapeValue(executablePath));
     return text.toUtf8();
 }
 

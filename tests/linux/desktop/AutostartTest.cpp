@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace murva {
 namespace {
 
@@ -98,6 +100,7 @@ TEST(XdgAutostart, RegisteringWritesAnEntryThatStartsThisExecutableAndUnregister
     EXPECT_EQ(keys.value("Type"), "Application");
     EXPECT_EQ(keys.value("Name"), "Murva Recorder");
     EXPECT_EQ(execArguments(keys.value("Exec")), QStringList{executable});
+    EXPECT_EQ(keys.value("TryExec"), executable) << "a stale entry stays harmless";
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 1) << "no temporary file left";
 
     // A user switches an entry off by editing it; registering again switches it back on.
@@ -113,6 +116,51 @@ TEST(XdgAutostart, RegisteringWritesAnEntryThatStartsThisExecutableAndUnregister
     EXPECT_FALSE(QFile::exists(autostart.entryPath()));
     EXPECT_FALSE(autostart.registered());
     EXPECT_FALSE(XdgAutostart(QStringLiteral("murva-recorder")).registerAtLogin()) << "relative path";
+}
+
+// How each desktop leaves the entry after the user switched opening at login on or off.
+TEST(XdgAutostart, ReadsTheUsersChoiceAsEachDesktopWritesIt)
+{
+    struct State {
+        const char *writer;
+        std::optional<QByteArray> appended; // none: the file deleted
+        bool registered;
+    };
+    const State states[] = {
+        {"as written", QByteArray(), true},
+        {"GNOME Tweaks, Plasma: deleted", std::nullopt, false},
+        {"XFCE, LXQt", "Hidden=true\n", false},
+        {"GNOME session settings, Cinnamon", "X-GNOME-Autostart-enabled=false\n", false},
+        {"MATE", "X-MATE-Autostart-enabled=false\n", false},
+        {"spaces around =", "Hidden = true\n", false},
+        {"GLib boolean", "X-GNOME-Autostart-enabled=0\n", false},
+        {"Hidden=false", "Hidden=false\n", true},
+        {"another group", "[Desktop Action x]\nHidden=true\n", true},
+    };
+    QTemporaryDir config;
+    for (const State &state : states) {
+        XdgAutostart autostart(QStringLiteral("/usr/bin/murva-recorder"), config.path());
+        ASSERT_TRUE(autostart.registerAtLogin());
+        if (state.appended) {
+            QFile entry(autostart.entryPath());
+            ASSERT_TRUE(entry.open(QIODevice::Append));
+            entry.write(*state.appended);
+        } else {
+            QFile::remove(autostart.entryPath());
+        }
+        EXPECT_EQ(autostart.registered(), state.registered) << state.writer;
+    }
+}
+
+TEST(XdgAutostart, AFolderThatCannotBeWrittenShowsOff)
+{
+    QTemporaryDir config;
+    QFile blocker(config.filePath(QStringLiteral("autostart")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly)) << "a file where the folder should be";
+    XdgAutostart autostart(QStringLiteral("/usr/bin/murva-recorder"), config.path());
+    EXPECT_FALSE(autostart.registerAtLogin());
+    EXPECT_FALSE(autostart.registered());
+    EXPECT_FALSE(XdgAutostart(QString(), config.path()).registerAtLogin()) << "not an installed program";
 }
 
 TEST(XdgAutostart, AnOddPathSurvivesQuotingAndEscaping)
