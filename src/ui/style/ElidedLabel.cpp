@@ -10,7 +10,7 @@ ElidedLabel::ElidedLabel(int size, const QColor &color, QFont::Weight weight, QW
     : QWidget(parent), color_(color)
 {
     setFont(Style::font(size, weight));
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 void ElidedLabel::setText(const QString &text)

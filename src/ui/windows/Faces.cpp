@@ -9,7 +9,7 @@
 
 namespace murva {
 namespace {
-constexpr int overlap = 8;
+constexpr int overlap = 5;
 }
 
 Faces::Faces(AvatarCache *avatars, QWidget *parent)

@@ -183,11 +183,12 @@ QWidget *HomeWindow::liveCall(const HomeState &state)
     card->content().addWidget(note);
     QHBoxLayout *actions = row();
     MurvaButton *stop = button(QStringLiteral("stopAndSave"), MurvaButton::Kind::primary, t("stopAndSave"));
-    MurvaButton *discard = button(QStringLiteral("discard"), MurvaButton::Kind::secondary, t("discard"));
+    MurvaButton *discard = button(QStringLiteral("discard"), MurvaButton::Kind::plain, t("discard"));
     actions->addWidget(stop);
-    actions->addWidget(discard);
     actions->addStretch();
     card->content().addLayout(actions);
+    // On a line of its own: long labels in some languages leave no room beside "stop".
+    card->content().addWidget(discard, 0, Qt::AlignLeft);
     connect(stop, &MurvaButton::clicked, this, &HomeWindow::stopAndSaveClicked);
     connect(discard, &MurvaButton::clicked, this, &HomeWindow::discardClicked);
     return card;
@@ -234,8 +235,9 @@ QWidget *HomeWindow::nextCall(const HomeState &state)
     actions->addWidget(join);
     actions->addWidget(open);
     actions->addStretch();
-    actions->addWidget(skip);
     card->content().addLayout(actions);
+    // On a line of its own: long labels in some languages leave no room beside the buttons.
+    card->content().addWidget(skip, 0, Qt::AlignLeft);
     const bool skipped = state.nextSkipped;
     connect(join, &MurvaButton::clicked, this, [this, meeting] { emit joinClicked(meeting); });
     connect(open, &MurvaButton::clicked, this, [this, meeting] { emit openInMurvaClicked(meeting); });
@@ -362,8 +364,7 @@ QWidget *HomeWindow::weekCard(const HomeState &state)
     auto *card = new Card;
     card->setObjectName(QStringLiteral("week"));
     QHBoxLayout *top = row();
-    top->addWidget(line(QStringLiteral("heading"), 13, Style::Colors::ink, t("homeThisWeek"), QFont::DemiBold));
-    top->addStretch();
+    top->addWidget(line(QStringLiteral("heading"), 13, Style::Colors::ink, t("homeThisWeek"), QFont::DemiBold), 1);
     card->content().addLayout(top);
     card->content().addWidget(line(QStringLiteral("summary"), 12, Style::Colors::softInk, HomeTexts::weekSummary(state.week)));
     QHBoxLayout *dots = row();
