@@ -18,7 +18,7 @@ bool needsWayIn(bool iconHidden, bool anyWindowVisible)
 }
 
 ShellWindows::ShellWindows(Model &model, QObject *parent)
-    : QObject(parent), model_(model), avatars_(new AvatarCache(this))
+    : QObject(parent), model_(model), avatars_(new AvatarCache(AvatarCache::defaultTimeoutMs, this))
 {
 }
 

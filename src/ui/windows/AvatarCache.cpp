@@ -6,8 +6,8 @@
 
 namespace murva {
 
-AvatarCache::AvatarCache(QObject *parent)
-    : QObject(parent)
+AvatarCache::AvatarCache(int transferTimeoutMs, QObject *parent)
+    : QObject(parent), transferTimeoutMs_(transferTimeoutMs)
 {
 }
 
@@ -34,7 +34,7 @@ void AvatarCache::fetch(const QUrl &address)
 {
     entries_.insert(address, Entry{});
     QNetworkRequest request(address);
-    request.setTransferTimeout(transferTimeoutMs);
+    request.setTransferTimeout(transferTimeoutMs_);
     QNetworkReply *reply = network_.get(request);
     // A huge body is cut short instead of filling memory.
     connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {

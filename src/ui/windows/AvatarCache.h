@@ -18,11 +18,11 @@ class AvatarCache : public QObject {
     Q_OBJECT
 public:
     // A stalled transfer is given up after this long.
-    static constexpr int transferTimeoutMs = 15000;
+    static constexpr int defaultTimeoutMs = 15000;
     // Anything larger is not an avatar.
     static constexpr qint64 largestBytes = 1 << 20;
 
-    explicit AvatarCache(QObject *parent = nullptr);
+    explicit AvatarCache(int transferTimeoutMs = defaultTimeoutMs, QObject *parent = nullptr);
 
     // The picture when it has arrived; otherwise nothing, and the first call starts the
     // fetch.
@@ -42,6 +42,7 @@ private:
         State state = State::pending;
         QPixmap picture;
     };
+    int transferTimeoutMs_;
     QNetworkAccessManager network_;
     QHash<QUrl, Entry> entries_;
 };
