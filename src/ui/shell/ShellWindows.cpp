@@ -64,6 +64,21 @@ void ShellWindows::showHome()
     bringForward(home_);
 }
 
+WelcomeWindow *ShellWindows::welcome() const
+{
+    return welcome_;
+}
+
+SettingsWindow *ShellWindows::settings() const
+{
+    return settings_;
+}
+
+HomeWindow *ShellWindows::home() const
+{
+    return home_;
+}
+
 bool ShellWindows::anyVisible() const
 {
     for (const QWidget *window : std::initializer_list<const QWidget *>{welcome_, settings_, home_}) {

@@ -35,9 +35,9 @@ public:
     void keepWayIn();
 
     // The windows once shown; none before.
-    WelcomeWindow *welcome() const { return welcome_; }
-    SettingsWindow *settings() const { return settings_; }
-    HomeWindow *home() const { return home_; }
+    WelcomeWindow *welcome() const;
+    SettingsWindow *settings() const;
+    HomeWindow *home() const;
 
 private:
     static void bringForward(QWidget *window);
