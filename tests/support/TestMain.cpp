@@ -96,7 +96,9 @@ int main(int argc, char **argv)
     murva::test::joinDesktopSession();
     murva::test::joinService();
 
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = murva::test::makeApplication
+                                                      ? murva::test::makeApplication(argc, argv)
+                                                      : std::make_unique<QCoreApplication>(argc, argv);
     testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
 }

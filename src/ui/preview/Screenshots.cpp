@@ -1,9 +1,10 @@
-// Renders the tray menu and the recording bar from sample data into PNG files, for
+// Renders the tray menu, the recording bar and the windows from sample data into PNG files, for
 // review: murva-screenshots FOLDER. Run through scripts/screenshots, which pins the
 // platform, the font and the language.
 #include "bar/BarItems.h"
 #include "bar/BarRow.h"
 #include "bar/BarWindow.h"
+#include "preview/WindowShots.h"
 #include "tray/MenuEntries.h"
 #include "tray/TrayMenu.h"
 
@@ -169,6 +170,6 @@ int main(int argc, char **argv)
     }
     const QString folder = arguments[1];
     QDir().mkpath(folder);
-    const bool ok = murva::renderMenus(folder) && murva::renderBars(folder);
+    const bool ok = murva::renderMenus(folder) && murva::renderBars(folder) && murva::renderWindows(folder);
     return ok ? 0 : 1;
 }

@@ -1,10 +1,13 @@
 #include "shell/ShellWindows.h"
 
 #include "model/Model.h"
-#include "settings/Language.h"
 
-#include <QLabel>
-#include <QVBoxLayout>
+#include "windows/AvatarCache.h"
+#include "windows/HomeWindow.h"
+#include "windows/SettingsWindow.h"
+#include "windows/WelcomeWindow.h"
+#include "windows/WindowBindings.h"
+
 #include <QWidget>
 
 namespace murva {
@@ -15,7 +18,7 @@ bool needsWayIn(bool iconHidden, bool anyWindowVisible)
 }
 
 ShellWindows::ShellWindows(Model &model, QObject *parent)
-    : QObject(parent), model_(model)
+    : QObject(parent), model_(model), avatars_(new AvatarCache(AvatarCache::defaultTimeoutMs, this))
 {
 }
 
@@ -26,32 +29,25 @@ ShellWindows::~ShellWindows()
     delete home_;
 }
 
-// The windows' own views come later; until then each is its frame and its name.
-QWidget *ShellWindows::window(QPointer<QWidget> &slot, const QString &name, const QString &title, int height)
-{
-    if (!slot) {
-        auto *window = new QWidget;
-        window->setObjectName(name);
-        window->setWindowTitle(title);
-        window->setFixedSize(440, height);
-        window->setStyleSheet(QStringLiteral("QWidget#%1 { background: #F7F3EA; }").arg(name));
-        auto *layout = new QVBoxLayout(window);
-        auto *label = new QLabel(title);
-        label->setAlignment(Qt::AlignCenter);
-        layout->addWidget(label);
-        slot = window;
-    }
-    return slot;
-}
-
 void ShellWindows::showWelcome()
 {
-    bringForward(window(welcome_, QStringLiteral("welcome"), QStringLiteral("Murva"), 420));
+    if (!welcome_) {
+        welcome_ = new WelcomeWindow;
+        bind(*welcome_, model_, [this] {
+            welcome_->close();
+            showHome();
+        });
+    }
+    bringForward(welcome_);
 }
 
 void ShellWindows::showSettings()
 {
-    bringForward(window(settings_, QStringLiteral("settings"), Language::text(QStringLiteral("settingsTitle")), 400));
+    if (!settings_) {
+        settings_ = new SettingsWindow;
+        bind(*settings_, model_);
+    }
+    bringForward(settings_);
 }
 
 void ShellWindows::showHome()
@@ -60,14 +56,32 @@ void ShellWindows::showHome()
         showWelcome();
         return;
     }
-    QWidget *home = window(home_, QStringLiteral("home"), QStringLiteral("Murva Recorder"), 400);
+    if (!home_) {
+        home_ = new HomeWindow(avatars_);
+        bind(*home_, model_, [this] { showSettings(); });
+    }
     model_.refreshHome();
-    bringForward(home);
+    bringForward(home_);
+}
+
+WelcomeWindow *ShellWindows::welcome() const
+{
+    return welcome_;
+}
+
+SettingsWindow *ShellWindows::settings() const
+{
+    return settings_;
+}
+
+HomeWindow *ShellWindows::home() const
+{
+    return home_;
 }
 
 bool ShellWindows::anyVisible() const
 {
-    for (const QPointer<QWidget> &window : {welcome_, settings_, home_}) {
+    for (const QWidget *window : std::initializer_list<const QWidget *>{welcome_, settings_, home_}) {
         if (window && window->isVisible()) {
             return true;
         }

@@ -8,7 +8,11 @@ class QWidget;
 
 namespace murva {
 
+class AvatarCache;
+class HomeWindow;
 class Model;
+class SettingsWindow;
+class WelcomeWindow;
 
 // While the tray icon cannot be seen, the app must keep a visible way in: when the icon
 // goes (or was never there) and no window is open, open one. A window closed by the user
@@ -30,14 +34,19 @@ public:
     // Opens home or welcome when the icon is hidden and nothing else is visible.
     void keepWayIn();
 
+    // The windows once shown; none before.
+    WelcomeWindow *welcome() const;
+    SettingsWindow *settings() const;
+    HomeWindow *home() const;
+
 private:
-    QWidget *window(QPointer<QWidget> &slot, const QString &name, const QString &title, int height);
     static void bringForward(QWidget *window);
 
     Model &model_;
-    QPointer<QWidget> welcome_;
-    QPointer<QWidget> settings_;
-    QPointer<QWidget> home_;
+    AvatarCache *avatars_;
+    QPointer<WelcomeWindow> welcome_;
+    QPointer<SettingsWindow> settings_;
+    QPointer<HomeWindow> home_;
 };
 
 } // namespace murva
