@@ -76,9 +76,22 @@ void BarRow::show(const std::vector<BarItem> &items)
 
 void BarRow::rebuild(const std::vector<BarItem> &items)
 {
+    // A column is a layout item of its own, holding its text and note. Widgets go later:
+    // the button whose click changed the phase is still in its clicked handler.
+    const auto drop = [](QLayoutItem *item) {
+        if (QWidget *widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+    };
     while (QLayoutItem *old = layout_->takeAt(0)) {
-        delete old->widget();
-        delete old->layout();
+        if (QLayout *column = old->layout()) {
+            while (QLayoutItem *inner = column->takeAt(0)) {
+                drop(inner);
+                delete inner;
+            }
+        }
+        drop(old);
         delete old;
     }
     widgets_.clear();
@@ -97,6 +110,9 @@ void BarRow::rebuild(const std::vector<BarItem> &items)
         } else {
             layout_->addWidget(widget);
         }
+        // In a shown row a new child would only be shown on a later turn of the event
+        // loop, too late for the size the window is placed by.
+        widget->show();
     }
     adjustSize();
 }

@@ -9,6 +9,8 @@
 #include <QSettings>
 #include <QTcpServer>
 #include <QThread>
+#include <QTimer>
+#include <QEventLoop>
 
 #include <algorithm>
 
@@ -45,6 +47,16 @@ RecorderRun::RecorderRun(const QUrl &apiBase)
 RecorderRun::~RecorderRun()
 {
     kill();
+    for (auto &process : alongside_) {
+        process->kill();
+        process->waitForFinished(exitWaitMs);
+    }
+}
+
+void RecorderRun::setEnvironment(const QString &name, const QString &value)
+{
+    std::erase_if(environment_, [&](const auto &entry) { return entry.first == name; });
+    environment_.emplace_back(name, value);
 }
 
 void RecorderRun::setApiBase(const QUrl &apiBase)
@@ -65,27 +77,83 @@ QStringList RecorderRun::environmentPrefix() const
             "BROWSER=" + home + "/browser.sh"};
 }
 
-void RecorderRun::launch(const QStringList &extraArguments)
+std::unique_ptr<QProcess> RecorderRun::start(const QStringList &arguments) const
 {
-    kill();
-    lines_.clear();
-    errors_.clear();
-    process_ = std::make_unique<QProcess>();
+    auto process = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const QString &entry : environmentPrefix()) {
         const qsizetype equals = entry.indexOf('=');
         environment.insert(entry.left(equals), entry.mid(equals + 1));
     }
-    process_->setProcessEnvironment(environment);
-    process_->start(QStringLiteral(MURVA_RECORDER), QStringList{QStringLiteral("--headless")} + extraArguments);
-    process_->waitForStarted(5000);
+    for (const auto &[name, value] : environment_) {
+        if (value.isEmpty()) {
+            environment.remove(name);
+        } else {
+            environment.insert(name, value);
+        }
+    }
+    process->setProcessEnvironment(environment);
+    process->start(QStringLiteral(MURVA_RECORDER),
+                   desktop_ ? arguments : QStringList{QStringLiteral("--headless")} + arguments);
+    process->waitForStarted(5000);
+    return process;
+}
+
+void RecorderRun::launch(const QStringList &extraArguments)
+{
+    kill();
+    lines_.clear();
+    errors_.clear();
+    logPartial_.clear();
+    logRead_ = fileSize(logFile());
+    process_ = start(extraArguments);
+}
+
+QProcess &RecorderRun::launchAlongside(const QStringList &arguments)
+{
+    alongside_.push_back(start(arguments));
+    return *alongside_.back();
+}
+
+QString RecorderRun::logFile() const
+{
+    return folder_.path() + "/state/Murva Recorder.log";
+}
+
+// The desktop app's lines: what its log file gained since the launch. The event loop runs
+// meanwhile, for D-Bus objects of the test that the app calls (a stand-in panel).
+bool RecorderRun::readLog(int waitMs)
+{
+    QEventLoop loop;
+    QTimer::singleShot(std::min(waitMs, 50), &loop, &QEventLoop::quit);
+    loop.exec();
+    errors_ += process_->readAllStandardError();
+    process_->readAllStandardOutput();
+    QFile file(logFile());
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    if (file.size() < logRead_) { // started anew
+        logRead_ = 0;
+    }
+    file.seek(logRead_);
+    const QByteArray more = file.readAll();
+    logRead_ += more.size();
+    logPartial_ += more;
+    bool got = false;
+    for (qsizetype end; (end = logPartial_.indexOf('\n')) >= 0;) {
+        lines_ << QString::fromUtf8(logPartial_.left(end));
+        logPartial_.remove(0, end + 1);
+        got = true;
+    }
+    return got;
 }
 
 QString RecorderRun::launchAndSignIn()
 {
     launch({QStringLiteral("--connect")});
     const auto connected = waitForLine(QStringLiteral("sign-in: connected account (\\S+)"), 30);
-    if (!connected || !waitForLine(QStringLiteral("headless: signed in"), 15)
+    if (!connected || (!desktop_ && !waitForLine(QStringLiteral("headless: signed in"), 15))
         || !waitForLine(QStringLiteral("screen: checked"), 30)) {
         return {};
     }
@@ -102,6 +170,9 @@ bool RecorderRun::readSome(int waitMs)
 {
     if (!process_) {
         return false;
+    }
+    if (desktop_) {
+        return readLog(waitMs);
     }
     if (!process_->canReadLine() && process_->state() != QProcess::NotRunning) {
         process_->waitForReadyRead(waitMs);
@@ -167,6 +238,10 @@ void RecorderRun::keepReading(double seconds)
 {
     QDeadlineTimer deadline(qint64(seconds * 1000));
     while (!deadline.hasExpired()) {
+        if (desktop_ && process_) { // also after it ended: others may write to the log
+            readLog(int(std::min<qint64>(deadline.remainingTime(), 200)));
+            continue;
+        }
         if (!process_ || process_->state() == QProcess::NotRunning) {
             QThread::msleep(std::clamp<qint64>(deadline.remainingTime(), 0, 200));
             continue;

@@ -15,9 +15,10 @@
 
 namespace murva::test {
 
-// One user of murva-recorder --headless: private home and XDG folders, a settings file
-// naming the service, and a BROWSER that completes the sign-in without a person. Each
-// launch() is a new process on the same folders, like starting the app again.
+// One user of murva-recorder: private home and XDG folders, a settings file naming the
+// service, and a BROWSER that completes the sign-in without a person. Each launch() is a
+// new process on the same folders, like starting the app again. Headless by default; the
+// desktop app writes its lines only to its log file, which is then what is read.
 class RecorderRun {
 public:
     explicit RecorderRun(const QUrl &apiBase);
@@ -28,6 +29,11 @@ public:
 
     // Changes only "apiBase" in the settings, keeping what the recorder wrote there.
     void setApiBase(const QUrl &apiBase);
+
+    // For the launches from now on: the desktop app or the headless one, and a variable
+    // of the environment (DISPLAY, DBUS_SESSION_BUS_ADDRESS) set, or removed when empty.
+    void setDesktop(bool desktop) { desktop_ = desktop; }
+    void setEnvironment(const QString &name, const QString &value);
 
     // Starts the recorder; a running one is killed first.
     void launch(const QStringList &extraArguments = {});
@@ -49,6 +55,10 @@ public:
     // Keeps reading output for a while (for waits with no line to wait for).
     void keepReading(double seconds);
 
+    // Another process on the same folders next to the running one (a second launch); it
+    // is killed at the end. Its log lines are read with the first's.
+    QProcess &launchAlongside(const QStringList &arguments = {});
+
     void terminate();
     void kill();
     // True when the process ended within the time; exitCode() and crashed() tell how.
@@ -61,18 +71,26 @@ public:
 
     QString recordingsFolder() const;
     QString accountsFile() const;
+    QString logFile() const;
     // The stored records (JSON) and videos in the recordings folder.
     std::vector<QJsonObject> records() const;
     QStringList videos() const;
 
 private:
     bool readSome(int waitMs);
+    bool readLog(int waitMs);
     QStringList environmentPrefix() const;
+    std::unique_ptr<QProcess> start(const QStringList &arguments) const;
 
     QTemporaryDir folder_;
     std::unique_ptr<QProcess> process_;
     QStringList lines_;
     QByteArray errors_;
+    bool desktop_ = false;
+    std::vector<std::pair<QString, QString>> environment_;
+    qint64 logRead_ = 0;
+    QByteArray logPartial_;
+    std::vector<std::unique_ptr<QProcess>> alongside_;
 };
 
 // A loopback address where nothing listens.

@@ -8,9 +8,14 @@
 
 namespace murva::test {
 
-SimulatedCall::SimulatedCall(int seconds)
+SimulatedCall::SimulatedCall(int seconds, const QString &display)
 {
     process_.setProcessChannelMode(QProcess::MergedChannels);
+    if (!display.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), display);
+        process_.setProcessEnvironment(environment);
+    }
     process_.setChildProcessModifier([] { ::setpgid(0, 0); });
     process_.start(QStringLiteral("bash"),
                    {QStringLiteral(MURVA_SCRIPTS "/simulate-call"), QStringLiteral("--seconds"),

@@ -9,7 +9,8 @@ namespace murva::test {
 // own so that hangUp() releases the microphone at once, wherever the script stands.
 class SimulatedCall {
 public:
-    explicit SimulatedCall(int seconds);
+    // On `display` (an X display name) instead of the test's own DISPLAY when given.
+    explicit SimulatedCall(int seconds, const QString &display = {});
     ~SimulatedCall();
 
     SimulatedCall(const SimulatedCall &) = delete;

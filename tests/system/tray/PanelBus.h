@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QProcess>
 #include <QStringList>
+#include <QTemporaryFile>
 
 #include <functional>
 #include <memory>
@@ -14,7 +15,8 @@
 
 namespace murva::test {
 
-// A private D-Bus session for one test: its own dbus-daemon, stopped at the end.
+// A private D-Bus session for one test: its own dbus-daemon, stopped at the end, with
+// no services started on demand.
 class PrivateBus {
 public:
     PrivateBus();
@@ -23,6 +25,7 @@ public:
     QDBusConnection connection() const;
 
 private:
+    QTemporaryFile config_;
     QProcess daemon_;
     QString address_;
     QString name_;

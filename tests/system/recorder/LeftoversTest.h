@@ -1,0 +1,59 @@
+#pragma once
+
+#include "EndToEndTest.h"
+
+namespace murva::test {
+
+inline constexpr auto zoomStarted = "start: zoom owner app\\(zoom\\)";
+inline constexpr auto savedMeeting = "saved: meeting (m\\d+)";
+
+class LeftoversTest : public EndToEndTest {
+protected:
+    // The one record left on disk, with the given status and its video.
+    void expectOneLeftover(const QString &status)
+    {
+        const std::vector<QJsonObject> records = recorder->records();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].value("status").toString(), status);
+        ASSERT_EQ(recorder->videos().size(), 1);
+        leftoverBytes = fileSize(recorder->videos().first());
+        EXPECT_GT(leftoverBytes, 0);
+    }
+
+    // A launch on the same folders, no call: it saves what is left and keeps nothing.
+    QJsonObject relaunchAndExpectSaved()
+    {
+        EXPECT_TRUE(recorder->launchSignedIn()) << qPrintable(recorder->output());
+        const auto saved = recorder->waitForLine(savedMeeting, 40);
+        EXPECT_TRUE(saved) << qPrintable(recorder->output());
+        const QJsonObject meeting = onlyMeeting();
+        EXPECT_TRUE(meeting.value("uploaded").toBool());
+        EXPECT_TRUE(meeting.value("ready").toBool());
+        EXPECT_EQ(meeting.value("uploadBytes").toInteger(), leftoverBytes);
+        const std::vector<QJsonObject> records = recorder->records();
+        EXPECT_EQ(records.size(), 1u);
+        if (!records.empty()) {
+            EXPECT_EQ(records[0].value("status").toString(), "saved");
+        }
+        EXPECT_TRUE(recorder->waitUntil([&] { return recorder->videos().isEmpty(); }, 5))
+            << "the saved video stays on disk";
+        recorder->terminate();
+        EXPECT_TRUE(recorder->waitForExit(20));
+        EXPECT_EQ(recorder->exitCode(), 0);
+        return meeting;
+    }
+
+    // Signed in, a call of `callSec` that is recorded; returns once recording started.
+    void startRecordedCall(std::unique_ptr<SimulatedCall> &call, int callSec)
+    {
+        call = std::make_unique<SimulatedCall>(callSec);
+        ASSERT_TRUE(call->waitUntilStarted());
+        ASSERT_TRUE(recorder->waitForLine(zoomStarted, 10)) << qPrintable(recorder->output());
+    }
+
+    QJsonObject saveAfterKill();
+
+    qint64 leftoverBytes = -1;
+};
+
+} // namespace murva::test

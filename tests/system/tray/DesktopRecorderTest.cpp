@@ -1,0 +1,347 @@
+// The desktop app signed in against the local service, on the private display, with a
+// stand-in panel on a private session bus: the tray menu reaches the model, the bar
+// follows the phases at its place without taking the focus, and quitting, a second
+// launch or a lost X server never lose a recording.
+#include "PanelBus.h"
+
+#include "LeftoversTest.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRect>
+
+#include <csignal>
+
+namespace murva::test {
+namespace {
+
+constexpr double startSec = 30;
+
+// Runs an X tool on `display` (the test's own when empty) and returns its output.
+QString xTool(const QString &program, const QStringList &arguments, const QString &display = {})
+{
+    QProcess tool;
+    if (!display.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), display);
+        tool.setProcessEnvironment(environment);
+    }
+    tool.start(program, arguments);
+    tool.waitForFinished(10000);
+    return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+// Visible windows whose title is exactly `title`, with their window type.
+struct ShownWindow {
+    QString id;
+    bool tool; // a utility window: the recording bar
+};
+std::vector<ShownWindow> windowsTitled(const QString &title)
+{
+    std::vector<ShownWindow> out;
+    const QString ids = xTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                                          QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')});
+    for (const QString &id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const QString type = xTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_WINDOW_TYPE")});
+        out.push_back({id, type.contains(QLatin1String("UTILITY"))});
+    }
+    return out;
+}
+
+// The recording bar's window when it is shown.
+std::optional<QString> shownBar()
+{
+    for (const ShownWindow &window : windowsTitled(QStringLiteral("Murva Recorder"))) {
+        if (window.tool) {
+            return window.id;
+        }
+    }
+    return std::nullopt;
+}
+
+bool normalWindowShown(const QString &title)
+{
+    const std::vector<ShownWindow> windows = windowsTitled(title);
+    return std::any_of(windows.begin(), windows.end(), [](const ShownWindow &window) { return !window.tool; });
+}
+
+QRect geometryOf(const QString &window)
+{
+    const QString info = xTool(QStringLiteral("xwininfo"), window.isEmpty() ? QStringList{QStringLiteral("-root")}
+                                                                            : QStringList{QStringLiteral("-id"), window});
+    auto value = [&](const QString &key) {
+        const QRegularExpression line(QRegularExpression::escape(key) + QStringLiteral(":\\s*(-?\\d+)"));
+        return line.match(info).captured(1).toInt();
+    };
+    return QRect(value(QStringLiteral("Absolute upper-left X")), value(QStringLiteral("Absolute upper-left Y")),
+                 value(QStringLiteral("Width")), value(QStringLiteral("Height")));
+}
+
+// At the top centre of the screen (without a window manager nothing reserves a part of
+// it, so the free area is the whole screen): centred, and hanging from its top edge with
+// the upper part of its frame (the shadow's margin) above it.
+void expectAtTopCentre(const QString &bar)
+{
+    const QRect screen = geometryOf({});
+    const QRect frame = geometryOf(bar);
+    EXPECT_NEAR(frame.center().x(), screen.center().x(), 1) << frame.x() << " width " << frame.width();
+    EXPECT_LE(frame.top(), screen.top());
+    EXPECT_GT(frame.top() + frame.height() / 2, screen.top()) << frame.y() << " height " << frame.height();
+}
+
+QString focusedWindow()
+{
+    return xTool(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")}).trimmed();
+}
+
+// An ordinary window of another program that holds the keyboard focus.
+class FocusedWindow {
+public:
+    FocusedWindow()
+    {
+        process_.start(QStringLiteral(MURVA_TEST_WINDOW),
+                       {QStringLiteral("--title"), QStringLiteral("Someone's editor"), QStringLiteral("--geometry"),
+                        QStringLiteral("600x400+100+300")});
+        waitFor([&] { return process_.canReadLine() || process_.state() == QProcess::NotRunning; }, 10);
+        id_ = QString::fromUtf8(process_.readLine()).section(QLatin1Char(' '), 1).trimmed();
+        xTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), id_});
+    }
+    ~FocusedWindow()
+    {
+        process_.terminate();
+        process_.waitForFinished(5000);
+    }
+    // xdotool prints decimal ids, the tool hexadecimal ones.
+    bool hasFocus() const { return focusedWindow().toULongLong() == id_.toULongLong(nullptr, 0); }
+
+private:
+    QProcess process_;
+    QString id_;
+};
+
+class DesktopRecorderTest : public LeftoversTest {
+protected:
+    void SetUp() override
+    {
+        LeftoversTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        ASSERT_FALSE(bus.address().isEmpty());
+        useDesktop(*recorder);
+    }
+
+    void useDesktop(RecorderRun &run)
+    {
+        run.setDesktop(true);
+        run.setEnvironment(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+    }
+
+    // The menu of the newest item registered with the panel, once it shows `label`.
+    std::optional<ExportedMenu> menuShowing(const QString &label, qsizetype item = 0)
+    {
+        std::optional<ExportedMenu> menu;
+        recorder->waitUntil(
+            [&] {
+                if (!menu && watcher.items().size() > item) {
+                    menu = menuOf(bus.connection(), watcher.items().at(item));
+                }
+                return menu && menu->labels().contains(label);
+            },
+            startSec);
+        if (!menu || !menu->labels().contains(label)) {
+            ADD_FAILURE() << "no menu line " << qPrintable(label) << "\n" << qPrintable(recorder->output());
+            return std::nullopt;
+        }
+        return menu;
+    }
+
+    // The menu is rebuilt while recording (its clock line), so an item's id may be gone
+    // by the time the click arrives, as with a real panel: click again.
+    bool click(const ExportedMenu &menu, const QString &label)
+    {
+        return recorder->waitUntil([&] { return menu.click(label); }, startSec);
+    }
+
+    std::optional<QString> waitForBar()
+    {
+        std::optional<QString> bar;
+        recorder->waitUntil([&] { return (bar = shownBar()).has_value(); }, startSec);
+        return bar;
+    }
+
+    PrivateBus bus;
+    StatusNotifierWatcher watcher{bus.connection()};
+};
+
+const QString recordNow = QStringLiteral("Record now");
+
+// Every phase but idle shows the bar at the top centre; an unknown name shows nothing.
+TEST_F(DesktopRecorderTest, PreviewedBarPhasesShowTheBarAtTheTopCentre)
+{
+    struct Case {
+        QString name;
+        bool shown;
+    };
+    const Case cases[] = {{QStringLiteral("asking"), true}, {QStringLiteral("recording"), true},
+                          {QStringLiteral("saving"), true}, {QStringLiteral("saved"), true},
+                          {QStringLiteral("failed"), true}, {QStringLiteral("lunch"), false}};
+    for (const Case &test : cases) {
+        SCOPED_TRACE(qPrintable(test.name));
+        const qsizetype items = watcher.items().size();
+        recorder->launch({QStringLiteral("--preview-bar"), test.name});
+        ASSERT_TRUE(recorder->waitForLine(QStringLiteral("launched"), startSec)) << qPrintable(recorder->output());
+        if (test.shown) {
+            const std::optional<QString> bar = waitForBar();
+            ASSERT_TRUE(bar) << qPrintable(recorder->output());
+            expectAtTopCentre(*bar);
+        } else {
+            EXPECT_TRUE(recorder->waitForLine(QStringLiteral("preview: no bar phase named \"lunch\""), startSec));
+            // Not set up and no bar: the panel shows the icon, so no window either.
+            ASSERT_TRUE(menuShowing(QStringLiteral("Finish setting up…"), items));
+            EXPECT_FALSE(shownBar());
+        }
+    }
+}
+
+// Signed in, with another program's window focused: the panel's clicks start and stop a
+// recording and open the settings; the bar shows while recording and saving, comes back
+// to its place when shown again after being dragged away, and never takes the focus.
+TEST_F(DesktopRecorderTest, ReadyMenuClicksReachTheModelAndTheBarKeepsOutOfTheWay)
+{
+    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    const std::optional<ExportedMenu> menu = menuShowing(recordNow);
+    ASSERT_TRUE(menu);
+    const QStringList idle = menu->labels();
+    EXPECT_EQ(idle.first(), QStringLiteral("Open Murva Recorder"));
+    EXPECT_TRUE(idle.contains(QStringLiteral("Settings…")));
+    EXPECT_EQ(idle.last(), QStringLiteral("Quit Murva Recorder"));
+    EXPECT_FALSE(shownBar()) << "a bar while idle";
+
+    const FocusedWindow editor;
+    ASSERT_TRUE(editor.hasFocus());
+    struct Case {
+        QString click;
+        QString logged;   // the model's line for the operation
+        QString menuLine; // a line the menu shows afterwards
+        double thenSec;   // how long the phase lasts (a recording under 10 s is dropped)
+    };
+    const Case cases[] = {
+        {recordNow, QStringLiteral("start: "), QStringLiteral("Stop and save"), 11},
+        {QStringLiteral("Stop and save"), QStringLiteral("saved: meeting"), recordNow, 0},
+    };
+    for (const Case &test : cases) {
+        SCOPED_TRACE(qPrintable(test.click));
+        ASSERT_TRUE(click(*menu, test.click)) << qPrintable(menu->labels().join(QLatin1Char('|')));
+        EXPECT_TRUE(recorder->waitForLine(test.logged, startSec)) << qPrintable(recorder->output());
+        EXPECT_TRUE(menuShowing(test.menuLine));
+        const std::optional<QString> bar = waitForBar();
+        ASSERT_TRUE(bar);
+        expectAtTopCentre(*bar);
+        EXPECT_TRUE(editor.hasFocus()) << "focus went to " << qPrintable(focusedWindow());
+        // Dragged away by the user; the next phase puts it back.
+        xTool(QStringLiteral("xdotool"), {QStringLiteral("windowmove"), QStringLiteral("--sync"), *bar,
+                                          QStringLiteral("300"), QStringLiteral("500")});
+        recorder->keepReading(test.thenSec);
+    }
+    EXPECT_EQ(service.meetings().size(), 1);
+
+    ASSERT_TRUE(click(*menu, QStringLiteral("Settings…")));
+    EXPECT_TRUE(recorder->waitUntil([] { return normalWindowShown(QStringLiteral("Settings")); }, startSec));
+}
+
+// SIGTERM or the menu's Quit during a recorded call: the app waits for the recording to
+// be kept, and the next launch saves it.
+TEST_F(DesktopRecorderTest, QuittingDuringARecordingKeepsItForTheNextLaunch)
+{
+    for (const bool fromMenu : {false, true}) {
+        SCOPED_TRACE(fromMenu ? "menu" : "SIGTERM");
+        service.reset();
+        recorder = std::make_unique<RecorderRun>(service.base());
+        useDesktop(*recorder);
+        const qsizetype items = watcher.items().size();
+        ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+        const std::optional<ExportedMenu> menu = menuShowing(recordNow, items);
+        ASSERT_TRUE(menu);
+        std::unique_ptr<SimulatedCall> call;
+        ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 60));
+        recorder->keepReading(15);
+
+        if (fromMenu) {
+            ASSERT_TRUE(click(*menu, QStringLiteral("Quit")));
+        } else {
+            recorder->terminate();
+        }
+        ASSERT_TRUE(recorder->waitForLine(QStringLiteral("kept \\d+ s to save at the next launch"), 20))
+            << qPrintable(recorder->output());
+        ASSERT_TRUE(recorder->waitForExit(20));
+        EXPECT_FALSE(recorder->crashed());
+        EXPECT_EQ(recorder->exitCode(), 0);
+        call->hangUp();
+        ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
+
+        recorder->setDesktop(false);
+        relaunchAndExpectSaved();
+    }
+}
+
+// Its own X server dies 12 s into a recorded call: the app cannot go on, but the file
+// it was writing stays readable and the next launch (on another display) saves it.
+TEST_F(DesktopRecorderTest, LostXServerLeavesTheRecordingForTheNextLaunch)
+{
+    QProcess xvfb;
+    xvfb.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                                        QStringLiteral("0"), QStringLiteral("1280x720x24"), QStringLiteral("-nolisten"),
+                                        QStringLiteral("tcp")});
+    ASSERT_TRUE(waitFor([&] { return xvfb.canReadLine() || xvfb.state() == QProcess::NotRunning; }, 20));
+    const QString display = QLatin1Char(':') + QString::fromUtf8(xvfb.readLine()).trimmed();
+    ASSERT_NE(display, QStringLiteral(":"));
+    recorder->setEnvironment(QStringLiteral("DISPLAY"), display);
+
+    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    SimulatedCall call(60, display);
+    ASSERT_TRUE(call.waitUntilStarted());
+    ASSERT_TRUE(recorder->waitForLine(zoomStarted, 10)) << qPrintable(recorder->output());
+    recorder->keepReading(12);
+
+    xvfb.kill();
+    xvfb.waitForFinished(5000);
+    ASSERT_TRUE(recorder->waitForExit(30)) << qPrintable(recorder->output());
+    call.hangUp();
+    ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("recording")));
+
+    recorder->setEnvironment(QStringLiteral("DISPLAY"), qEnvironmentVariable("DISPLAY"));
+    recorder->setDesktop(false);
+    const QJsonObject meeting = relaunchAndExpectSaved();
+    EXPECT_GE(meeting.value("durationSec").toDouble(), 1);
+}
+
+// Launched again while the first is still finishing its recording: the second waits for
+// the first to let go, then runs as the only instance with its own tray item.
+TEST_F(DesktopRecorderTest, SecondLaunchWhileTheFirstQuitsStartsAfterIt)
+{
+    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
+    const std::optional<ExportedMenu> first = menuShowing(recordNow);
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(click(*first, recordNow));
+    ASSERT_TRUE(recorder->waitForLine(QStringLiteral("start: "), startSec)) << qPrintable(recorder->output());
+    recorder->keepReading(3);
+
+    recorder->terminate();
+    ASSERT_TRUE(recorder->waitForLine(QStringLiteral("^\\S+ \\[\\S+\\] quitting$"), startSec));
+    QProcess &second = recorder->launchAlongside();
+    ASSERT_TRUE(recorder->waitForExit(30));
+    EXPECT_EQ(recorder->exitCode(), 0);
+
+    const std::optional<ExportedMenu> menu = menuShowing(recordNow, 1);
+    ASSERT_TRUE(menu);
+    EXPECT_EQ(second.state(), QProcess::Running);
+    EXPECT_FALSE(recorder->saw(QStringLiteral("running alone"))) << qPrintable(recorder->output());
+    ASSERT_TRUE(click(*menu, QStringLiteral("Quit")));
+    EXPECT_TRUE(waitFor([&] { return second.state() == QProcess::NotRunning; }, startSec));
+    EXPECT_EQ(second.exitCode(), 0);
+}
+
+} // namespace
+} // namespace murva::test
