@@ -15,11 +15,14 @@ namespace murva {
 
 // One picture, already scaled into the recording's frame size (aspect ratio kept,
 // letterboxed), as planar YUV 4:2:0 (I420: the Y plane, then U, then V, no padding).
+// Without pixels (`i420` empty) it shows the same picture as the frame before it.
 struct VideoFrame {
     std::int64_t monotonicNs = 0; // CLOCK_MONOTONIC time the picture was taken
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> i420;
+
+    bool repeatsPrevious() const { return i420.empty(); }
 };
 
 // Port: the picture of a window or a display, 15 times a second.

@@ -25,6 +25,11 @@ int encoderThreads()
     return int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u));
 }
 
+constexpr std::int64_t frameTicks()
+{
+    return VideoEncoder::kTimeBase.den / (VideoEncoder::kTimeBase.num * VideoEncoder::kFramesPerSec);
+}
+
 int chromaSize(int length)
 {
     return (length + 1) / 2;
@@ -33,6 +38,7 @@ int chromaSize(int length)
 
 VideoEncoder::~VideoEncoder()
 {
+    av_packet_free(&held_);
     av_packet_free(&packet_);
     av_frame_free(&picture_);
     avcodec_free_context(&codec_);
@@ -47,7 +53,8 @@ std::optional<QString> VideoEncoder::open(QSize frameSize, bool globalHeader)
     codec_ = avcodec_alloc_context3(h264);
     picture_ = av_frame_alloc();
     packet_ = av_packet_alloc();
-    if (!codec_ || !picture_ || !packet_) {
+    held_ = av_packet_alloc();
+    if (!codec_ || !picture_ || !packet_ || !held_) {
         return libavErrorText(AVERROR(ENOMEM));
     }
     codec_->width = frameSize.width();
@@ -56,7 +63,9 @@ std::optional<QString> VideoEncoder::open(QSize frameSize, bool globalHeader)
     codec_->time_base = kTimeBase;
     codec_->framerate = AVRational{kFramesPerSec, 1};
     codec_->bit_rate = kBitsPerSec;
-    codec_->gop_size = kKeyFrameEveryFrames;
+    // Key frames are asked for by time (EncodePacing); x264's own count is only a
+    // backstop, above what 4 s hold at the full rate.
+    codec_->gop_size = 2 * kKeyFrameEverySec * kFramesPerSec;
     codec_->max_b_frames = 0;
     codec_->profile = FF_PROFILE_H264_HIGH;
     codec_->thread_count = encoderThreads();
@@ -86,12 +95,18 @@ int VideoEncoder::encode(double atSec, const VideoFrame &frame, const PacketSink
     if (pts <= lastPts_) {
         return 0;
     }
-    if (const int result = fillPicture(frame); result < 0) {
-        return result;
-    }
-    picture_->pts = pts;
     lastPts_ = pts;
-    if (const int result = avcodec_send_frame(codec_, picture_); result < 0) {
+    const EncodePacing::Decision decision = pacing_.next(pts, frame.repeatsPrevious());
+    if (decision == EncodePacing::Decision::skip) {
+        return 0;
+    }
+    // A repeat sends the picture still in picture_ again, unchanged.
+    if (!frame.repeatsPrevious()) {
+        if (const int result = fillPicture(frame); result < 0) {
+            return result;
+        }
+    }
+    if (const int result = send(decision, pts); result < 0) {
         return result;
     }
     return receivePackets(sink);
@@ -106,7 +121,19 @@ int VideoEncoder::flush(const PacketSink &sink)
     if (const int result = avcodec_send_frame(codec_, nullptr); result < 0) {
         return result;
     }
-    return receivePackets(sink);
+    if (const int result = receivePackets(sink); result < 0) {
+        return result;
+    }
+    // The last picture lasts as long as a frame after the latest frame handed in.
+    return passHeldPacket(sink, lastPts_ + frameTicks());
+}
+
+int VideoEncoder::send(EncodePacing::Decision decision, std::int64_t pts)
+{
+    picture_->pts = pts;
+    picture_->pict_type =
+        decision == EncodePacing::Decision::encodeKeyFrame ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
+    return avcodec_send_frame(codec_, picture_);
 }
 
 bool VideoEncoder::fits(const VideoFrame &frame) const
@@ -114,7 +141,7 @@ bool VideoEncoder::fits(const VideoFrame &frame) const
     const auto lumaBytes = std::size_t(codec_->width) * std::size_t(codec_->height);
     const auto chromaBytes = std::size_t(chromaSize(codec_->width)) * std::size_t(chromaSize(codec_->height));
     return frame.width == codec_->width && frame.height == codec_->height
-        && frame.i420.size() == lumaBytes + 2 * chromaBytes;
+        && (frame.repeatsPrevious() || frame.i420.size() == lumaBytes + 2 * chromaBytes);
 }
 
 int VideoEncoder::fillPicture(const VideoFrame &frame)
@@ -135,13 +162,23 @@ int VideoEncoder::fillPicture(const VideoFrame &frame)
 
 int VideoEncoder::receivePackets(const PacketSink &sink)
 {
-    return drainPackets(codec_, packet_, [&sink](AVPacket *packet) {
-        if (packet->duration <= 0) {
-            // The container needs the last picture's duration; assume the nominal rate.
-            packet->duration = kTimeBase.den / (kTimeBase.num * kFramesPerSec);
-        }
-        return sink(packet);
+    return drainPackets(codec_, packet_, [this, &sink](AVPacket *packet) {
+        const int result = passHeldPacket(sink, packet->dts);
+        av_packet_move_ref(held_, packet);
+        return result;
     });
+}
+
+// Hands on the held packet, lasting until `endPts`.
+int VideoEncoder::passHeldPacket(const PacketSink &sink, std::int64_t endPts)
+{
+    if (held_->size == 0) {
+        return 0;
+    }
+    held_->duration = std::max<std::int64_t>(endPts - held_->dts, 1);
+    const int result = sink(held_);
+    av_packet_unref(held_);
+    return result;
 }
 
 } // namespace murva

@@ -52,21 +52,28 @@ CursorOverlay::CursorOverlay(xcb_connection_t *connection)
     std::free(version);
 }
 
-void CursorOverlay::drawInto(const BgraImage &image, QPoint origin)
+bool CursorOverlay::refresh()
 {
     if (!available_) {
+        return false;
+    }
+    std::unique_ptr<xcb_xfixes_get_cursor_image_reply_t, FreeReply> read(xcb_xfixes_get_cursor_image_reply(
+        connection_, xcb_xfixes_get_cursor_image(connection_), nullptr));
+    const bool changed = !read != !cursor_
+        || (read && (read->x != cursor_->x || read->y != cursor_->y || read->cursor_serial != cursor_->cursor_serial));
+    cursor_ = std::move(read);
+    return changed;
+}
+
+void CursorOverlay::drawInto(const BgraImage &image, QPoint origin) const
+{
+    if (!cursor_) {
         return;
     }
-    xcb_xfixes_get_cursor_image_reply_t *cursor = xcb_xfixes_get_cursor_image_reply(
-        connection_, xcb_xfixes_get_cursor_image(connection_), nullptr);
-    if (cursor == nullptr) {
-        return;
-    }
-    const QPoint hotSpotInRoot(cursor->x, cursor->y);
-    const QPoint topLeft = hotSpotInRoot - QPoint(cursor->xhot, cursor->yhot) - origin;
-    blendCursor(image, topLeft, xcb_xfixes_get_cursor_image_cursor_image(cursor),
-                QSize(cursor->width, cursor->height));
-    std::free(cursor);
+    const QPoint hotSpotInRoot(cursor_->x, cursor_->y);
+    const QPoint topLeft = hotSpotInRoot - QPoint(cursor_->xhot, cursor_->yhot) - origin;
+    blendCursor(image, topLeft, xcb_xfixes_get_cursor_image_cursor_image(cursor_.get()),
+                QSize(cursor_->width, cursor_->height));
 }
 
 } // namespace murva

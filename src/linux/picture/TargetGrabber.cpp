@@ -22,6 +22,7 @@ TargetGrabber::TargetGrabber(xcb_connection_t *connection, xcb_window_t root, bo
     , showsCursor_(showsCursor)
     , images_(connection)
     , cursor_(connection)
+    , damage_(connection)
 {
     const xcb_query_extension_reply_t *composite = xcb_get_extension_data(connection_, &xcb_composite_id);
     if (composite != nullptr && composite->present) {
@@ -37,30 +38,48 @@ void TargetGrabber::aim(const CaptureTarget &target, const QRectF &sourceRect)
     window_.reset();
     display_.reset();
     rootBounds_.reset();
+    damage_.stop();
+    retry_ = true;
     sourceRect_ = sourceRect;
     if (!target.isWindow()) {
         display_ = target.display().frame.toAlignedRect();
+        damage_.watch(root_); // the root's damage covers everything drawn on the screen
     } else if (compositeAvailable_) {
         window_.emplace(connection_, target.window().windowID);
+        damage_.watch(target.window().windowID);
     }
 }
 
 void TargetGrabber::handle(const xcb_generic_event_t *event)
 {
+    damage_.handle(event);
     if (window_) {
         window_->handle(event);
     }
 }
 
-std::optional<BgraImage> TargetGrabber::grab()
+std::optional<BgraImage> TargetGrabber::grabChanged()
 {
+    if (!changed()) {
+        return std::nullopt;
+    }
+    std::optional<BgraImage> image;
     if (window_) {
-        return grabWindow();
+        image = grabWindow();
+    } else if (display_) {
+        image = grabDisplay();
     }
-    if (display_) {
-        return grabDisplay();
-    }
-    return std::nullopt;
+    retry_ = !image;
+    return image;
+}
+
+// Every source of change is asked each time, so that each one is re-armed.
+bool TargetGrabber::changed()
+{
+    const bool drawn = damage_.takeChange();
+    const bool pointerChanged = display_ && showsCursor_ && cursor_.refresh();
+    const bool renamed = window_ && window_->stale();
+    return drawn || pointerChanged || renamed || retry_;
 }
 
 std::optional<BgraImage> TargetGrabber::grabWindow()

@@ -3,6 +3,7 @@
 #include "capture/CaptureTarget.h"
 #include "picture/BgraImage.h"
 #include "picture/CursorOverlay.h"
+#include "picture/DamageWatch.h"
 #include "picture/ImageGrabber.h"
 #include "picture/WindowPixmap.h"
 
@@ -16,7 +17,8 @@
 namespace murva {
 
 // The part of the target's picture (a window's, or a display's rectangle of the root
-// window) that `sourceRect` keeps, as read right now. Used on one thread only.
+// window) that `sourceRect` keeps, read again only when something was drawn there (or,
+// on a display, the pointer changed) since the last read. Used on one thread only.
 class TargetGrabber {
 public:
     TargetGrabber(xcb_connection_t *connection, xcb_window_t root, bool showsCursor);
@@ -26,11 +28,13 @@ public:
     // Every event read from the connection passes through here.
     void handle(const xcb_generic_event_t *event);
 
-    // Empty when there is no picture now: the window is unmapped or gone, or the
-    // display lies outside the screen.
-    std::optional<BgraImage> grab();
+    // Empty when the picture is unchanged since the last one returned, or when there is
+    // no picture now: the window is unmapped or gone, or the display lies outside the
+    // screen (tried again every time until a picture comes).
+    std::optional<BgraImage> grabChanged();
 
 private:
+    bool changed();
     std::optional<BgraImage> grabWindow();
     std::optional<BgraImage> grabDisplay();
     QRect rootBounds();
@@ -41,6 +45,8 @@ private:
     bool compositeAvailable_ = false;
     ImageGrabber images_;
     CursorOverlay cursor_;
+    DamageWatch damage_;
+    bool retry_ = true;
     std::optional<WindowPixmap> window_;
     std::optional<QRect> display_; // the aimed display's rectangle in root coordinates
     QRectF sourceRect_;

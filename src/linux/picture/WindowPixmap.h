@@ -35,6 +35,8 @@ public:
     // A read from the pixmap failed: name it again before the next read.
     void invalidate() { stale_ = true; }
 
+    // The pixmap must be named anew (resized or mapped again): its picture changed.
+    bool stale() const { return stale_ && !gone_; }
     bool gone() const { return gone_; }
 
 private:

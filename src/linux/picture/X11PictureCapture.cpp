@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 namespace murva {
 namespace {
@@ -140,7 +141,8 @@ void X11PictureCapture::run(xcb_connection_t *connection, int screenNumber)
         TargetGrabber grabber(connection, rootWindow(connection, screenNumber), showsCursor_);
         FrameScaler scaler(frameSize_);
         PictureSchedule schedule(monotonicNs());
-        while (!stopping_ && takeOnePicture(connection, grabber, scaler)) {
+        bool pictureDelivered = false;
+        while (!stopping_ && takeOnePicture(connection, grabber, scaler, pictureDelivered)) {
             sleepUntil(schedule.nextDueNs(monotonicNs()));
         }
     } // the grabber gives the window back before the connection closes
@@ -160,7 +162,7 @@ void X11PictureCapture::applyPendingAim(TargetGrabber &grabber)
 }
 
 bool X11PictureCapture::takeOnePicture(xcb_connection_t *connection, TargetGrabber &grabber,
-                                       FrameScaler &scaler)
+                                       FrameScaler &scaler, bool &pictureDelivered)
 {
     applyPendingAim(grabber);
     while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
@@ -168,7 +170,8 @@ bool X11PictureCapture::takeOnePicture(xcb_connection_t *connection, TargetGrabb
         std::free(event);
     }
     const std::int64_t takenNs = monotonicNs();
-    if (const std::optional<BgraImage> image = grabber.grab()) {
+    const std::optional<BgraImage> image = grabber.grabChanged();
+    if (image) {
         scaler.scale(*image);
     }
     if (xcb_connection_has_error(connection)) {
@@ -181,7 +184,11 @@ bool X11PictureCapture::takeOnePicture(xcb_connection_t *connection, TargetGrabb
         return false;
     }
     if (callbacks_.deliver) {
-        callbacks_.deliver(VideoFrame{takenNs, frameSize_.width(), frameSize_.height(), scaler.frame()});
+        // An unchanged picture goes out without its pixels: nothing to copy or encode.
+        const bool fresh = image || !pictureDelivered;
+        callbacks_.deliver(VideoFrame{takenNs, frameSize_.width(), frameSize_.height(),
+                                      fresh ? scaler.frame() : std::vector<std::uint8_t>{}});
+        pictureDelivered = true;
     }
     return true;
 }

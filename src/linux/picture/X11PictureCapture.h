@@ -20,11 +20,14 @@ class FrameScaler;
 // Pictures of an X11 window (through its Composite pixmap, so covered windows are
 // recorded too) or of a display's rectangle of the screen (with the pointer from XFixes).
 //
-// A grabbing thread of its own, with an X connection of its own, takes 15 pictures a
-// second on a steady CLOCK_MONOTONIC schedule and scales each into the frame size.
+// A grabbing thread of its own, with an X connection of its own, hands over 15 frames a
+// second on a steady CLOCK_MONOTONIC schedule. The target is read and scaled into the
+// frame size only when the X Damage extension (or the pointer, on a display) says that
+// it changed; otherwise the frame repeats the previous picture without pixels.
 // Threading and lifetime of the callbacks:
-// - `deliver` runs on the grabbing thread once per picture. When the window is unmapped
-//   or gone, the last picture is delivered again (black before the first one).
+// - `deliver` runs on the grabbing thread once per frame; the first frame always holds
+//   pixels. When the window is unmapped or gone, the last picture is repeated (black
+//   before the first one).
 // - `broken` runs on the grabbing thread at most once, when the X connection breaks;
 //   no `deliver` follows it.
 // - Neither runs once stop() has returned. A callback that calls stop() itself only
@@ -48,7 +51,8 @@ private:
 
     void run(xcb_connection_t *connection, int screenNumber);
     void applyPendingAim(TargetGrabber &grabber);
-    bool takeOnePicture(xcb_connection_t *connection, TargetGrabber &grabber, FrameScaler &scaler);
+    bool takeOnePicture(xcb_connection_t *connection, TargetGrabber &grabber, FrameScaler &scaler,
+                        bool &pictureDelivered);
 
     QByteArray displayName_;
     QSize frameSize_;

@@ -37,7 +37,11 @@ void FrameSink::deliver(VideoFrame frame)
         ++framesAfterBroken_;
     }
     stamps_.push_back(frame.monotonicNs);
-    latest_ = std::move(frame);
+    if (frame.repeatsPrevious()) {
+        latest_.monotonicNs = frame.monotonicNs; // the picture stays
+    } else {
+        latest_ = std::move(frame);
+    }
     changed_.notify_all();
 }
 

@@ -78,6 +78,13 @@ void TestScreen::setColour(xcb_window_t window, std::uint32_t rgb)
     sync();
 }
 
+void TestScreen::paint(xcb_window_t window, std::uint32_t rgb)
+{
+    xcb_change_window_attributes(connection_, window, XCB_CW_BACK_PIXEL, &rgb);
+    xcb_clear_area(connection_, 0, window, 0, 0, 0, 0);
+    sync();
+}
+
 void TestScreen::destroy(xcb_window_t window)
 {
     xcb_destroy_window(connection_, window);

@@ -32,6 +32,7 @@ public:
     void unmap(xcb_window_t window);
     void map(xcb_window_t window);
     void setColour(xcb_window_t window, std::uint32_t rgb); // takes effect when next shown
+    void paint(xcb_window_t window, std::uint32_t rgb);     // takes effect at once
     void destroy(xcb_window_t window);
     void movePointer(QPoint position);
 
