@@ -137,21 +137,27 @@ protected:
         run.setEnvironment(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
     }
 
-    // The menu of the newest item registered with the panel, once it shows `label`.
+    // The menu of an item registered with the panel from index `item` on, once it shows
+    // `label`. Every item is asked anew each time: a process may register more than one,
+    // and an item's menu may not be exported yet when it first appears.
     std::optional<ExportedMenu> menuShowing(const QString &label, qsizetype item = 0)
     {
         std::optional<ExportedMenu> menu;
         recorder->waitUntil(
             [&] {
-                if (!menu && watcher.items().size() > item) {
-                    menu = menuOf(bus.connection(), watcher.items().at(item));
+                const QStringList items = watcher.items();
+                for (qsizetype index = items.size() - 1; index >= item; --index) {
+                    menu = menuOf(bus.connection(), items.at(index));
+                    if (menu && menu->labels().contains(label)) {
+                        return true;
+                    }
                 }
-                return menu && menu->labels().contains(label);
+                menu.reset();
+                return false;
             },
             startSec);
-        if (!menu || !menu->labels().contains(label)) {
+        if (!menu) {
             ADD_FAILURE() << "no menu line " << qPrintable(label) << "\n" << qPrintable(recorder->output());
-            return std::nullopt;
         }
         return menu;
     }
