@@ -63,7 +63,9 @@ QString savesToText(const Me &me)
 
 MenuEntry nextMeetingMenu(const NextMeeting &meeting, SystemTime now)
 {
-    MenuEntry menu{Kind::submenu, meeting.title + QStringLiteral(" · ") + whenText(meeting, now)};
+    MenuEntry menu;
+    menu.kind = Kind::submenu;
+    menu.label = meeting.title + QStringLiteral(" · ") + whenText(meeting, now);
     if (meeting.link) {
         MenuEntry join = action(QStringLiteral("joinMeeting"), MenuCommand::joinMeeting);
         join.argument = meeting.link->toString();
@@ -118,8 +120,10 @@ void appendRecordings(std::vector<MenuEntry> &menu, const MenuState &state)
         menu.push_back(separator());
         menu.push_back(text(Language::text(QStringLiteral("notSavedYet"))));
         for (const Recording &recording : state.unsaved) {
-            MenuEntry row{Kind::action, Language::text(QStringLiteral("saveRow %@ %@"), QVariantList{recording.title, momentText(recording.at)}),
-                          MenuCommand::retry, recording.id};
+            MenuEntry row;
+            row.label = Language::text(QStringLiteral("saveRow %@ %@"), QVariantList{recording.title, momentText(recording.at)});
+            row.command = MenuCommand::retry;
+            row.argument = recording.id;
             menu.push_back(row);
         }
     }
@@ -130,8 +134,10 @@ void appendRecordings(std::vector<MenuEntry> &menu, const MenuState &state)
             const QString label = recording.title + QStringLiteral(" · ") + momentText(recording.at) + QStringLiteral(" (")
                 + durationText(recording.durationSec) + QLatin1Char(')');
             // A recording the service never registered has no page to open.
-            MenuEntry row{Kind::action, label, recording.begun ? MenuCommand::openMeeting : MenuCommand::none,
-                          recording.begun ? recording.begun->meetingId : QString()};
+            MenuEntry row;
+            row.label = label;
+            row.command = recording.begun ? MenuCommand::openMeeting : MenuCommand::none;
+            row.argument = recording.begun ? recording.begun->meetingId : QString();
             menu.push_back(row);
         }
     }
