@@ -129,9 +129,9 @@ Figures launchOn(const QString &video, const QString &folder)
     leftover.status = Recording::Status::recording;
     store->put(leftover);
     // A link, so that whatever the model does to its copy leaves the made file alone.
-    QFile::remove(store->videoURL(leftover.id));
-    if (::link(QFile::encodeName(video).constData(), QFile::encodeName(store->videoURL(leftover.id)).constData()) != 0) {
-        QFile::copy(video, store->videoURL(leftover.id));
+    QFile::remove(store->videoPath(leftover.id));
+    if (::link(QFile::encodeName(video).constData(), QFile::encodeName(store->videoPath(leftover.id)).constData()) != 0) {
+        QFile::copy(video, store->videoPath(leftover.id));
     }
 
     auto accounts = std::make_shared<FakeAccounts>();

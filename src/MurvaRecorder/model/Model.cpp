@@ -365,7 +365,7 @@ void Model::start(const Call &call)
     recording_ = record;
     parts_.store->put(record);
 
-    std::shared_ptr<RecordingCapture> capture = parts_.makeCapture(parts_.store->videoURL(id), recordScreen_);
+    std::shared_ptr<RecordingCapture> capture = parts_.makeCapture(parts_.store->videoPath(id), recordScreen_);
     const QPointer<Model> self(this);
     const std::weak_ptr<RecordingCapture> weakCapture = capture;
     // Arrives on the capture's queue. Only the capture still running may stop the

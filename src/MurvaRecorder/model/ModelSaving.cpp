@@ -244,7 +244,7 @@ QCoro::Task<double> Model::fileDurationSec(const QString &id) const
         co_return 0.0;
     }
     // Reading a file of hours back takes a while: never on the main thread.
-    auto reading = runOnWorker([inspector, path = parts_.store->videoURL(id)] {
+    auto reading = runOnWorker([inspector, path = parts_.store->videoPath(id)] {
         const std::optional<MediaFileInfo> info = inspector->inspect(path);
         return info ? info->durationSec : 0.0;
     });

@@ -88,7 +88,7 @@ QCoro::Task<Saver::Outcome> Saver::save(const Recording &recordingRef, const Upl
             store.put(record);
         }
 
-        const QString video = store.videoURL(record.id);
+        const QString video = store.videoPath(record.id);
         const QUrl uploadUrl(record.begun->uploadUrl);
         const Upload::Progress scaled = [progress](double fraction) {
             if (progress) {

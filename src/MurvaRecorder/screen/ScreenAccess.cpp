@@ -35,11 +35,6 @@ void setOnBlocked(std::function<void()> callback)
     state().onBlocked = std::move(callback);
 }
 
-QString buildKey()
-{
-    return Settings::screenCheckedKey();
-}
-
 void block()
 {
     if (state().blocked) {

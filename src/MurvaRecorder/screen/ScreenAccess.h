@@ -18,9 +18,6 @@ bool blocked();
 // Called after a refusal; the model reopens the welcome window from it.
 void setOnBlocked(std::function<void()> callback);
 
-// The settings key recording that the screen capture worked in this version.
-QString buildKey();
-
 // Marks access as refused: logs once, forgets the check of this version, tells the model.
 void block();
 

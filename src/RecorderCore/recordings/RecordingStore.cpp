@@ -73,7 +73,7 @@ RecordingStore::Clock RecordingStore::defaultClock()
     return [] { return std::chrono::system_clock::now(); };
 }
 
-QString RecordingStore::videoURL(const QString &id) const
+QString RecordingStore::videoPath(const QString &id) const
 {
     return folder_ + u'/' + fileBase(id) + QStringLiteral(".mp4");
 }
@@ -161,7 +161,7 @@ void RecordingStore::markSaved(const Recording &recording)
     // has. Keeping the video lets the next save finish the job instead.
     if (!written)
         return;
-    QFile::remove(videoURL(recording.id));
+    QFile::remove(videoPath(recording.id));
 
     std::vector<Recording> savedRecords;
     {
@@ -182,12 +182,12 @@ void RecordingStore::remove(const QString &id)
 void RecordingStore::removeLocked(const QString &id)
 {
     QFile::remove(recordPath(id));
-    QFile::remove(videoURL(id));
+    QFile::remove(videoPath(id));
 }
 
 std::int64_t RecordingStore::videoBytes(const QString &id) const
 {
-    const QFileInfo video(videoURL(id));
+    const QFileInfo video(videoPath(id));
     return video.isFile() ? video.size() : 0;
 }
 

@@ -41,7 +41,7 @@ public:
     // The local path of ID.mp4, where the capture writes the video. Does not look at
     // the disk. Ids are turned into file names inside the folder (see RecordingStore.cpp):
     // an id such as "../x" never names a file outside it.
-    QString videoURL(const QString &id) const;
+    QString videoPath(const QString &id) const;
     QString recordPath(const QString &id) const; // ID.json
 
     // Every readable record, newest `at` first; empty when the folder cannot be listed.
@@ -59,7 +59,7 @@ public:
     // saved record is on disk, so a failed write never leaves a record without its video.
     void markSaved(const Recording &recording);
 
-    // Removes ID.json, then ID.mp4 (the operation the text calls `delete`, a C++ keyword).
+    // Removes ID.json, then ID.mp4 (`delete` is a C++ keyword, hence the name).
     // Removing a missing recording does nothing.
     void remove(const QString &id);
 

@@ -62,9 +62,6 @@ public:
     // Closes both sides' phrases; returns all the turns.
     std::vector<Turn> finish();
 
-    // The turns found so far, ordered by start.
-    const std::vector<Turn> &turns() const { return turns_; }
-
     // Timeline position of the first sample not yet handed out.
     std::int64_t next() const { return next_; }
 

@@ -16,11 +16,6 @@ QString FileKeychain::standardPath()
     return UserFolders::dataHome() + QStringLiteral("/Murva Recorder/accounts.json");
 }
 
-bool FileKeychain::exists() const
-{
-    return QFileInfo::exists(path_);
-}
-
 KeychainRead FileKeychain::readNow() const
 {
     QFile file(path_);

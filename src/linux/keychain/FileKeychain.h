@@ -15,7 +15,6 @@ public:
     // "$XDG_DATA_HOME/Murva Recorder/accounts.json".
     static QString standardPath();
     const QString &path() const { return path_; }
-    bool exists() const;
 
     QCoro::Task<KeychainRead> read() override;
     QCoro::Task<bool> write(const QByteArray &data) override;

@@ -150,7 +150,7 @@ TEST_F(ModelTest, ACallIsRecordedSavedAndClearedAfterFiveSeconds)
     EXPECT_EQ(stored->status, Recording::Status::recording);
     EXPECT_EQ(stored->connectionId, QStringLiteral("A"));
     EXPECT_EQ(stored->title, QStringLiteral("Impromptu call"));
-    EXPECT_EQ(captures[0]->path, store->videoURL(id));
+    EXPECT_EQ(captures[0]->path, store->videoPath(id));
 
     // Events of the same call never start a second recording.
     model->handle(CallEvent::started(zoomCall));
@@ -183,7 +183,7 @@ TEST_F(ModelTest, RecordingsUnderTenSecondsAreDroppedAsMicrophoneTests)
     launch();
     const QString shortId = recordCall(9.99);
     EXPECT_FALSE(store->get(shortId));
-    EXPECT_FALSE(QFile::exists(store->videoURL(shortId)));
+    EXPECT_FALSE(QFile::exists(store->videoPath(shortId)));
     EXPECT_TRUE(service->saves.empty());
     EXPECT_EQ(model->phase(), ModelPhase::idle());
     EXPECT_TRUE(logText().contains(QStringLiteral("dropped: 9 s, a microphone test")));
@@ -282,7 +282,7 @@ TEST_F(ModelTest, AFailedSaveKeepsTheRecordingUntilARetrySavesIt)
     service->outcomes.push_back(Saver::Outcome::failed(SaveError::offline));
     const QString id = recordCall(30);
     EXPECT_EQ(model->phase(), ModelPhase::failed(id, SaveError::offline));
-    EXPECT_TRUE(QFile::exists(store->videoURL(id)));
+    EXPECT_TRUE(QFile::exists(store->videoPath(id)));
     ASSERT_EQ(model->unsaved().size(), 1u);
     EXPECT_EQ(model->unsaved()[0].id, id);
 
@@ -360,7 +360,7 @@ TEST_F(ModelTest, LeftoversAreSavedAtLaunchByWhatTheirFilesHold)
         record.status = status;
         record.durationSec = status == Recording::Status::recording ? 0 : 25;
         store->put(record);
-        QFile video(store->videoURL(id));
+        QFile video(store->videoPath(id));
         video.open(QIODevice::WriteOnly);
         video.write("x");
     };
@@ -369,8 +369,8 @@ TEST_F(ModelTest, LeftoversAreSavedAtLaunchByWhatTheirFilesHold)
     leftover(QStringLiteral("CRASHED-UNREADABLE"), Recording::Status::recording);
     leftover(QStringLiteral("FAILED"), Recording::Status::failed);
     leftover(QStringLiteral("SAVED"), Recording::Status::saved);
-    inspector->durations[store->videoURL(QStringLiteral("CRASHED-30"))] = 30;
-    inspector->durations[store->videoURL(QStringLiteral("CRASHED-4"))] = 4;
+    inspector->durations[store->videoPath(QStringLiteral("CRASHED-30"))] = 30;
+    inspector->durations[store->videoPath(QStringLiteral("CRASHED-4"))] = 4;
     service->outcomes = {Saver::Outcome::saved(QStringLiteral("m1"), std::nullopt),
                          Saver::Outcome::failed(SaveError::noCredits)};
 
@@ -396,7 +396,7 @@ TEST_F(ModelTest, LeftoversAreMeasuredWhileTheEventLoopRuns)
 {
     Recording record(QStringLiteral("CRASHED"), QStringLiteral("Call"), CallApp::meet, clock->now());
     store->put(record);
-    QFile video(store->videoURL(record.id));
+    QFile video(store->videoPath(record.id));
     ASSERT_TRUE(video.open(QIODevice::WriteOnly));
     video.write("x");
     video.close();

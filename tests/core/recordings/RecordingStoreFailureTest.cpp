@@ -39,7 +39,7 @@ TEST(RecordingStoreFailure, FailedSavedWriteKeepsTheVideo)
 {
     QTemporaryDir temporary;
     RecordingStore store(temporary.path());
-    ASSERT_TRUE(writeFile(store.videoURL("r1"), QByteArray(500, 'v')));
+    ASSERT_TRUE(writeFile(store.videoPath("r1"), QByteArray(500, 'v')));
     ASSERT_TRUE(QDir().mkpath(store.recordPath("r1") + "/occupied"));
 
     store.markSaved(sampleRecording("r1", morning()));
@@ -54,7 +54,7 @@ TEST(RecordingStoreFailure, ReadOnlyFolderKeepsEveryRecordAndVideo)
     RecordingStore store(temporary.path() + "/Recordings");
     Recording recording = sampleRecording("r1", morning());
     store.put(recording);
-    ASSERT_TRUE(writeFile(store.videoURL("r1"), QByteArray(500, 'v')));
+    ASSERT_TRUE(writeFile(store.videoPath("r1"), QByteArray(500, 'v')));
     const std::optional<Recording> before = store.get("r1");
 
     const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;

@@ -29,7 +29,7 @@ protected:
         const Recording recording = sampleRecording(id, at, status);
         store.put(recording);
         if (videoBytes > 0)
-            writeFile(store.videoURL(id), QByteArray(videoBytes, 'v'));
+            writeFile(store.videoPath(id), QByteArray(videoBytes, 'v'));
         return recording;
     }
 
@@ -162,7 +162,7 @@ TEST_F(RecordingStoreTest, IdsNeverNameFilesOutsideTheFolder)
     for (const QString &id : ids) {
         store.put(sampleRecording(id, morning()));
         EXPECT_EQ(store.get(id)->id, id);
-        EXPECT_EQ(QFileInfo(store.videoURL(id)).absolutePath(), folder());
+        EXPECT_EQ(QFileInfo(store.videoPath(id)).absolutePath(), folder());
     }
     QDirIterator everything(temporary.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (everything.hasNext())

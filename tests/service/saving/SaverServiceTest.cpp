@@ -56,7 +56,7 @@ protected:
         recording.status = Recording::Status::failed;
         QByteArray bytes(kVideoBytes, Qt::Uninitialized);
         QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
-        QFile video(store.videoURL(id));
+        QFile video(store.videoPath(id));
         EXPECT_TRUE(video.open(QIODevice::WriteOnly));
         video.write(bytes);
         store.put(recording);
@@ -140,7 +140,7 @@ TEST_F(SaverService, WholeSave)
     EXPECT_EQ(saved->status, Recording::Status::saved);
     EXPECT_EQ(saved->title, "Weekly sync"); // the service's title replaces ours
     EXPECT_EQ(saved->customer, "acme");
-    EXPECT_FALSE(QFile::exists(store.videoURL("r1")));
+    EXPECT_FALSE(QFile::exists(store.videoPath("r1")));
 
     ASSERT_GE(progress.size(), 2u);
     EXPECT_EQ(progress.back(), 1.0);
@@ -270,7 +270,7 @@ TEST_F(SaverService, MissingVideoCancelsAndForgetsTheRecord)
     Recording recording = ended("r8");
     recording.begun = begunEarlier(std::chrono::system_clock::now() - 60s);
     store.put(recording);
-    QFile::remove(store.videoURL("r8"));
+    QFile::remove(store.videoPath("r8"));
 
     EXPECT_EQ(save(recording), Saver::Outcome::missing());
     EXPECT_FALSE(store.get("r8"));
@@ -281,7 +281,7 @@ TEST_F(SaverService, MissingVideoCancelsAndForgetsTheRecord)
 
     // Without a begun nothing is asked at all.
     const Recording bare = ended("r9");
-    QFile::remove(store.videoURL("r9"));
+    QFile::remove(store.videoPath("r9"));
     const std::size_t before = service.requests().size();
     EXPECT_EQ(save(bare), Saver::Outcome::missing());
     EXPECT_EQ(service.requests().size(), before);
