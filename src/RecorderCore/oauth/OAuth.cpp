@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QStringList>
+#include <QUrlQuery>
 
 #include <algorithm>
 #include <cmath>
@@ -94,39 +95,6 @@ QByteArray queryEncoded(const QString &text)
     return QUrl::toPercentEncoding(text, QByteArrayLiteral("!$'()*,/:;?@"));
 }
 
-struct QueryItem {
-    QString name;
-    std::optional<QString> value; // absent when the item has no "="
-};
-
-std::vector<QueryItem> queryItems(const QUrl &url)
-{
-    std::vector<QueryItem> items;
-    if (!url.hasQuery()) {
-        return items;
-    }
-    const QString query = url.query(QUrl::FullyEncoded);
-    for (const QString &piece : query.split(QLatin1Char('&'))) {
-        const qsizetype equals = piece.indexOf(QLatin1Char('='));
-        const auto decoded = [](const QString &text) {
-            return QUrl::fromPercentEncoding(text.toUtf8());
-        };
-        if (equals < 0) {
-            items.push_back({decoded(piece), std::nullopt});
-        } else {
-            items.push_back({decoded(piece.left(equals)), decoded(piece.mid(equals + 1))});
-        }
-    }
-    return items;
-}
-
-const QueryItem *firstNamed(const std::vector<QueryItem> &items, const QString &name)
-{
-    const auto found = std::find_if(items.begin(), items.end(),
-                                    [&](const QueryItem &item) { return item.name == name; });
-    return found == items.end() ? nullptr : &*found;
-}
-
 } // namespace
 
 std::optional<Discovery> discovery(const QByteArray &body)
@@ -205,16 +173,16 @@ QUrl authorizeURL(const Discovery &discovery, const QString &clientId, const QSt
 
 std::optional<QString> code(const QUrl &redirect, const QString &state)
 {
-    const std::vector<QueryItem> items = queryItems(redirect);
-    const QueryItem *stateItem = firstNamed(items, QStringLiteral("state"));
-    if (!stateItem || !stateItem->value || *stateItem->value != state) {
+    // Only the first of repeated items counts, so a second "state" cannot help.
+    const QUrlQuery query(redirect);
+    if (state.isEmpty() || query.queryItemValue(QStringLiteral("state"), QUrl::FullyDecoded) != state) {
         return std::nullopt;
     }
-    const QueryItem *codeItem = firstNamed(items, QStringLiteral("code"));
-    if (!codeItem || !codeItem->value || codeItem->value->isEmpty()) {
+    const QString code = query.queryItemValue(QStringLiteral("code"), QUrl::FullyDecoded);
+    if (code.isEmpty()) {
         return std::nullopt;
     }
-    return *codeItem->value;
+    return code;
 }
 
 QString randomToken(int bytes)
