@@ -7,6 +7,7 @@
 #include "windows/SettingsWindow.h"
 #include "windows/WelcomeWindow.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPixmap>
 #include <QScrollArea>
@@ -26,6 +27,8 @@ SystemTime sampleNow()
 bool save(QWidget &window, const QString &folder, const QString &name)
 {
     window.ensurePolished();
+    // As the event loop would before the window is painted.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     window.adjustSize();
     bool ok = window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png")));
     // The whole scrolling page too, for what lies below the window's edge.

@@ -1,10 +1,15 @@
 #include "style/Style.h"
 
+#include <QEvent>
 #include <QLabel>
+#include <QLayout>
+#include <QScreen>
 #include <QPalette>
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace murva::Style {
 
@@ -63,6 +68,60 @@ QVBoxLayout *scrollPage(QWidget &window, int padding)
     scroll->viewport()->setAutoFillBackground(false);
     outer->addWidget(scroll);
     return layout;
+}
+
+namespace {
+
+// Follows the page's layout requests and sets the window's height from them.
+class PageHeight : public QObject {
+public:
+    PageHeight(QWidget &window, QWidget &page, int minHeight)
+        : QObject(&window), window_(window), page_(page), minHeight_(minHeight)
+    {
+        page.installEventFilter(this);
+    }
+
+    void fit()
+    {
+        QLayout *layout = page_.layout();
+        const int width = window_.width();
+        const int wanted = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                                       : layout->totalSizeHint().height();
+        int limit = wanted;
+        if (const QScreen *screen = window_.screen()) {
+            limit = screen->availableGeometry().height() - 2 * Metrics::padding;
+        }
+        const int height = std::max(minHeight_, std::min(wanted, limit));
+        if (height != window_.height()) {
+            window_.setFixedHeight(height);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == &page_ && event->type() == QEvent::LayoutRequest) {
+            fit();
+        }
+        return false;
+    }
+
+private:
+    QWidget &window_;
+    QWidget &page_;
+    int minHeight_;
+};
+
+} // namespace
+
+void fitHeightToPage(QWidget &window, int minHeight)
+{
+    auto *scroll = window.findChild<QScrollArea *>(QStringLiteral("page"));
+    if (scroll == nullptr || scroll->widget() == nullptr || scroll->widget()->layout() == nullptr) {
+        return;
+    }
+    auto *fitter = new PageHeight(window, *scroll->widget(), minHeight);
+    fitter->fit();
 }
 
 QString css(const QColor &color)

@@ -53,4 +53,9 @@ namespace murva::Style {
 // Fills `window` with a frameless vertical scroll area and returns the layout of its
 // page, padded by `padding`; content taller than the fixed window scrolls.
 QVBoxLayout *scrollPage(QWidget &window, int padding);
+
+// Lets the window made by scrollPage take the height its page needs whenever the page
+// changes, as a window sized by its view: never less than `minHeight`, and never more
+// than its screen offers (the page scrolls beyond). The user still cannot resize it.
+void fitHeightToPage(QWidget &window, int minHeight);
 } // namespace murva::Style

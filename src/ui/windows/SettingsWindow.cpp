@@ -52,6 +52,7 @@ SettingsWindow::SettingsWindow(QWidget *parent)
     setObjectName(QStringLiteral("settings"));
     Style::applyWindow(*this, Style::Metrics::windowWidth, windowHeight);
     QVBoxLayout *page = Style::scrollPage(*this, Style::Metrics::padding);
+    Style::fitHeightToPage(*this, windowHeight);
     page->setSpacing(18);
     page->addWidget(heading_);
 

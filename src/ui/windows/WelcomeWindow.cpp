@@ -37,6 +37,7 @@ WelcomeWindow::WelcomeWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Murva"));
     Style::applyWindow(*this, Style::Metrics::windowWidth, windowHeight);
     QVBoxLayout *page = Style::scrollPage(*this, 24);
+    Style::fitHeightToPage(*this, windowHeight);
 
     auto *top = new QHBoxLayout;
     top->addWidget(wordmark());
