@@ -19,7 +19,7 @@ MenuState fullMenu(bool recording)
     MenuState state;
     state.ready = true;
     state.now = now;
-    for (const QString id : {QStringLiteral("A"), QStringLiteral("B")}) {
+    for (const QString &id : {QStringLiteral("A"), QStringLiteral("B")}) {
         Me me;
         me.app = QStringLiteral("Team ") + id;
         me.meetingsUrl = QUrl(QStringLiteral("https://app.example.com/m"));
