@@ -81,17 +81,17 @@ bool ffmpeg(const QStringList &arguments)
 // fragments), killed inside its last fragment: no trailer, a cut fragment.
 std::optional<QString> synthesise(const QString &folder, double hours)
 {
-    const QString seed = folder + "/seed.mp4";
+    const QString minute = folder + "/minute.mp4";
     const QString whole = folder + "/leftover.mp4";
     const bool made =
         ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=1280x720:rate=15", "-f", "lavfi", "-i",
                 "sine=frequency=440:sample_rate=48000", "-t", "60", "-c:v", "libx264", "-preset", "ultrafast",
                 "-b:v", "1M", "-g", "60", "-bf", "0", "-pix_fmt", "yuv420p", "-c:a", "aac", "-b:a", "96k", "-ac",
-                "1", seed})
-        && ffmpeg({"-stream_loop", "-1", "-i", seed, "-t", QString::number(hours * 3600), "-c", "copy",
+                "1", minute})
+        && ffmpeg({"-stream_loop", "-1", "-i", minute, "-t", QString::number(hours * 3600), "-c", "copy",
                    "-movflags", "+empty_moov+default_base_moof+skip_trailer", "-frag_duration", "10000000",
                    whole});
-    QFile::remove(seed);
+    QFile::remove(minute);
     if (!made) {
         return std::nullopt;
     }

@@ -37,58 +37,6 @@ protected:
     QString token;
 };
 
-TEST_F(RecorderApiTest, AnswersSignInWithoutAKnownBearerToken)
-{
-    for (const QByteArray &authorization : {QByteArray(), QByteArray("Bearer nonsense"), "Basic " + token.toUtf8()}) {
-        Headers headers;
-        if (!authorization.isEmpty()) {
-            headers.append({"Authorization", authorization});
-        }
-        const HttpAnswer answer = send("GET", service.url("/recorder/me"), headers);
-        EXPECT_EQ(answer.status, 401) << authorization.constData();
-        EXPECT_EQ(answer.json(), (QJsonObject{{"ok", false}, {"error", "signIn"}}));
-    }
-    const HttpAnswer me = api("GET", "/recorder/me");
-    EXPECT_EQ(me.status, 200);
-    EXPECT_EQ(me.json().value("email").toString(), "host@example.com");
-    EXPECT_TRUE(me.json().value("app").isString());
-}
-
-TEST_F(RecorderApiTest, ReadyRefusesUntilTheUploadIsCompleteThenNotesAreWrittenInTime)
-{
-    service.notesWriting(0.4);
-    const QString meetingId = begin(5);
-    ASSERT_FALSE(meetingId.isEmpty());
-
-    const HttpAnswer early = api("POST", "/recorder/ready", {{"meetingId", meetingId}});
-    EXPECT_EQ(early.json(), (QJsonObject{{"ok", false}, {"error", "notUploaded"}}));
-    EXPECT_FALSE(early.status >= 200 && early.status < 300);
-
-    const QUrl upload = service.url("/upload/" + meetingId);
-    EXPECT_EQ(send("PUT", upload, {{"Content-Type", "video/webm"}}, "hello").status, 415);
-    EXPECT_EQ(send("PUT", upload, {{"Content-Type", "video/mp4"}}, "hello!").status, 400);
-    EXPECT_EQ(api("POST", "/recorder/ready", {{"meetingId", meetingId}}).json().value("error"), "notUploaded");
-    EXPECT_EQ(send("PUT", upload, {{"Content-Type", "video/mp4"}}, "hello").status, 200);
-    EXPECT_EQ(api("POST", "/recorder/ready", {{"meetingId", meetingId}}).status, 200);
-
-    const auto notesState = [&] {
-        const QJsonObject reply = api("POST", "/recorder/titles", {{"meetingIds", QJsonArray{meetingId, "m-unknown"}}}).json();
-        EXPECT_EQ(reply.value("titles").toArray(),
-                  (QJsonArray{QJsonObject{{"meetingId", meetingId}, {"title", "Weekly"}}}));
-        return reply.value("notes").toArray().first().toObject().value("state").toString();
-    };
-    EXPECT_EQ(notesState(), "writing");
-    QThread::msleep(500);
-    EXPECT_EQ(notesState(), "ready");
-
-    const QJsonObject meeting = service.meetings().first().toObject();
-    EXPECT_EQ(meeting.value("uploadBytes").toInteger(), 5);
-    EXPECT_EQ(meeting.value("uploadContentType").toString(), "video/mp4");
-    EXPECT_TRUE(meeting.value("uploaded").toBool());
-    EXPECT_TRUE(meeting.value("ready").toBool());
-    EXPECT_EQ(meeting.value("uploadAttempts").toInt(), 3);
-}
-
 TEST_F(RecorderApiTest, MeetingsOfOneUserStayHiddenFromAnother)
 {
     const QString meetingId = begin();
