@@ -53,12 +53,3 @@ BENCHMARK(BM_TrayMenuRebuildAndLayout)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace murva
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

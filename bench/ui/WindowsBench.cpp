@@ -99,12 +99,3 @@ BENCHMARK(BM_ResidentMemoryOfTheThreeWindows)->Iterations(1)->Unit(benchmark::kM
 
 } // namespace
 } // namespace murva
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
