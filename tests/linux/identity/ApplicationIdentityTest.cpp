@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <unistd.h>
 
 using namespace murva;
@@ -22,85 +24,49 @@ void PrintTo(const ProcessFacts &facts, std::ostream *out)
 }
 } // namespace murva
 
-namespace {
-
-ApplicationIdentity identify(IdentityClues clues)
+// Each clue in the order the rules try them: stream id, Flatpak id, stream binary,
+// executable, window class instance, window class. What is nullopt is not checked.
+TEST(ApplicationIdentityRules, TheFirstRuleThatGivesAnIdentifierWins)
 {
-    return ApplicationIdentity::fromClues(clues);
-}
-
-} // namespace
-
-TEST(ApplicationIdentityRules, ADottedStreamIdComesFirst)
-{
-    IdentityClues clues;
-    clues.streamApplicationId = "us.zoom.xos";
-    clues.flatpakId = "org.mozilla.firefox";
-    clues.executableName = "chrome";
-    EXPECT_EQ(identify(clues), (ApplicationIdentity{"us.zoom.xos", "Zoom"}));
-}
-
-TEST(ApplicationIdentityRules, AStreamIdWithoutADotIsNoIdentifier)
-{
-    IdentityClues clues;
-    clues.streamApplicationId = "zoom-ish";
-    clues.executableName = "firefox-esr";
-    EXPECT_EQ(identify(clues).identifier, "org.mozilla.firefox");
-
-    clues.executableName = "mpv";
-    EXPECT_EQ(identify(clues), (ApplicationIdentity{"", "mpv"}));
-}
-
-TEST(ApplicationIdentityRules, TheFlatpakIdComesBeforeProgramNames)
-{
-    IdentityClues clues;
-    clues.flatpakId = "org.gnome.Maps";
-    clues.executableName = "zoom";
-    clues.wmClass = "firefox";
-    EXPECT_EQ(identify(clues).identifier, "org.gnome.Maps");
-}
-
-TEST(ApplicationIdentityRules, ListedDottedIdsBecomeTheIdentifiersTheClassificationKnows)
-{
-    IdentityClues clues;
-    clues.flatpakId = "com.slack.Slack";
-    EXPECT_EQ(identify(clues), (ApplicationIdentity{"com.tinyspeck.slackmacgap", "Slack"}));
-
-    clues = {};
-    clues.streamApplicationId = "org.chromium.Chromium";
-    EXPECT_EQ(identify(clues), (ApplicationIdentity{"com.google.Chrome", "Chromium"}));
-}
-
-TEST(ApplicationIdentityRules, ProgramNamesAreTriedInOrder)
-{
-    IdentityClues clues;
-    clues.streamBinary = "msedge";
-    clues.executableName = "chrome";
-    EXPECT_EQ(identify(clues).identifier, "com.microsoft.edgemac");
-
-    // An unlisted binary does not hide a listed executable or window class.
-    clues.streamBinary = "electron";
-    EXPECT_EQ(identify(clues).identifier, "com.google.Chrome");
-    clues.executableName = "murva-test-window";
-    clues.wmClassInstance = "Navigator";
-    clues.wmClass = "firefox";
-    EXPECT_EQ(identify(clues), (ApplicationIdentity{"org.mozilla.firefox", "Firefox"}));
-}
-
-TEST(ApplicationIdentityRules, NamesUnknownProgramsByTheirMostReadableClue)
-{
-    IdentityClues clues;
-    EXPECT_EQ(identify(clues), ApplicationIdentity{});
-
-    clues.executableName = "gimp-2.10";
-    EXPECT_EQ(identify(clues).name, "gimp-2.10");
-    clues.wmClassInstance = "gimp";
-    clues.wmClass = "Gimp";
-    EXPECT_EQ(identify(clues), (ApplicationIdentity{"", "Gimp"}));
-
-    IdentityClues sandboxed;
-    sandboxed.flatpakId = "org.gnome.Maps";
-    EXPECT_EQ(identify(sandboxed).name, "org.gnome.Maps");
+    struct Case {
+        const char *why;
+        IdentityClues clues;
+        std::optional<QString> identifier;
+        std::optional<QString> name;
+    };
+    const Case cases[] = {
+        {"a dotted stream id comes first", {"us.zoom.xos", "org.mozilla.firefox", "", "chrome", "", ""},
+         "us.zoom.xos", "Zoom"},
+        {"a stream id without a dot is no identifier", {"zoom-ish", "", "", "firefox-esr", "", ""},
+         "org.mozilla.firefox", std::nullopt},
+        {"an unknown program without a dotted id", {"zoom-ish", "", "", "mpv", "", ""}, "", "mpv"},
+        {"the Flatpak id comes before program names", {"", "org.gnome.Maps", "", "zoom", "", "firefox"},
+         "org.gnome.Maps", std::nullopt},
+        {"a listed Flatpak id becomes the known identifier", {"", "com.slack.Slack", "", "", "", ""},
+         "com.tinyspeck.slackmacgap", "Slack"},
+        {"a listed stream id becomes the known identifier", {"org.chromium.Chromium", "", "", "", "", ""},
+         "com.google.Chrome", "Chromium"},
+        {"the stream binary comes before the executable", {"", "", "msedge", "chrome", "", ""},
+         "com.microsoft.edgemac", std::nullopt},
+        {"an unlisted binary hides no listed executable", {"", "", "electron", "chrome", "", ""},
+         "com.google.Chrome", std::nullopt},
+        {"nor a listed window class", {"", "", "electron", "murva-test-window", "Navigator", "firefox"},
+         "org.mozilla.firefox", "Firefox"},
+        {"nothing known", {}, "", ""},
+        {"an unknown executable names itself", {"", "", "", "gimp-2.10", "", ""}, "", "gimp-2.10"},
+        {"a window class reads better", {"", "", "", "gimp-2.10", "gimp", "Gimp"}, "", "Gimp"},
+        {"an unknown sandbox is named by its id", {"", "org.gnome.Maps", "", "", "", ""}, std::nullopt,
+         "org.gnome.Maps"},
+    };
+    for (const Case &test : cases) {
+        const ApplicationIdentity identity = ApplicationIdentity::fromClues(test.clues);
+        if (test.identifier) {
+            EXPECT_EQ(identity.identifier, *test.identifier) << test.why;
+        }
+        if (test.name) {
+            EXPECT_EQ(identity.name, *test.name) << test.why;
+        }
+    }
 }
 
 // Fake /proc trees: one folder per process, as the kernel lays them out.

@@ -20,13 +20,9 @@ std::int64_t deadlineAfter(double seconds)
 }
 } // namespace
 
-RecorderProcess::RecorderProcess(const QStringList &arguments, const QProcessEnvironment &environment,
-                                 const std::function<void()> &childSetup)
+RecorderProcess::RecorderProcess(const QStringList &arguments, const QProcessEnvironment &environment)
 {
     process_.setProcessEnvironment(environment);
-    if (childSetup) {
-        process_.setChildProcessModifier(childSetup);
-    }
     startedNs_ = monotonicNowNs();
     process_.start(QStringLiteral(MURVA_RECORDER), arguments);
     process_.waitForStarted(5000);

@@ -22,10 +22,8 @@ public:
         std::int64_t atNs = 0; // CLOCK_MONOTONIC time the line was read
     };
 
-    // `childSetup` runs in the child between fork and exec (async-signal-safe calls only).
     explicit RecorderProcess(const QStringList &arguments,
-                             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
-                             const std::function<void()> &childSetup = {});
+                             const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
     ~RecorderProcess();
 
     RecorderProcess(const RecorderProcess &) = delete;

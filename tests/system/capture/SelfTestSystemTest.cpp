@@ -10,19 +10,12 @@
 
 #include "Adapters.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
 #include <gmock/gmock.h>
 
-#include <csignal>
-#include <sched.h>
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace murva {
 namespace {
@@ -109,49 +102,11 @@ QProcessEnvironment environmentWithout(const QString &name)
     return environment;
 }
 
-QString logText()
-{
-    QFile log(qEnvironmentVariable("XDG_STATE_HOME") + QStringLiteral("/Murva Recorder.log"));
-    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-}
-
-// For a child between fork and exec, so only system calls on bytes made beforehand:
-// a private mount namespace with a tmpfs of `bytes` over `folder`, or where mounting
-// is not allowed, a limit of `bytes` on every file the child writes.
-std::function<void()> smallDiskAt(const QString &folder, long bytes)
-{
-    const QByteArray target = QFile::encodeName(folder);
-    const QByteArray options = "size=" + QByteArray::number(qlonglong(bytes));
-    const QByteArray uidMap = "0 " + QByteArray::number(::getuid()) + " 1";
-    const QByteArray gidMap = "0 " + QByteArray::number(::getgid()) + " 1";
-    return [target, options, uidMap, gidMap, bytes] {
-        auto writeText = [](const char *path, const QByteArray &text) {
-            const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-            const bool done = fd >= 0 && ::write(fd, text.constData(), size_t(text.size())) == text.size();
-            if (fd >= 0) {
-                ::close(fd);
-            }
-            return done;
-        };
-        const bool ownMounts = ::unshare(CLONE_NEWNS) == 0
-            || (::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 && writeText("/proc/self/setgroups", "deny")
-                && writeText("/proc/self/uid_map", uidMap) && writeText("/proc/self/gid_map", gidMap));
-        const bool mounted = ownMounts && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
-            && ::mount("tmpfs", target.constData(), "tmpfs", 0, options.constData()) == 0;
-        if (!mounted) {
-            ::signal(SIGXFSZ, SIG_IGN); // an ignored signal stays ignored across exec: writes fail with EFBIG
-            const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-        }
-    };
-}
-
 class SelfTestSystemTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(test::hasDesktopSession()); }
 
     QString path(const QString &name = QStringLiteral("self-test.mp4")) const { return folder_.filePath(name); }
-    QString folder() const { return folder_.path(); }
 
 private:
     QTemporaryDir folder_;
@@ -285,51 +240,6 @@ TEST_F(SelfTestSystemTest, ListsTheWindowsOnScreenThatHaveATitle)
         EXPECT_FALSE(line.endsWith(u'\t')) << qPrintable(line);
         EXPECT_FALSE(line.endsWith(QStringLiteral("minimised window"))) << qPrintable(line);
     }
-}
-
-// The one long test: the writer's fragments are 10 s long.
-TEST_F(SelfTestSystemTest, AKilledRecordingLeavesAFileWithAllItsFinishedFragments)
-{
-    RecorderProcess recorder({"--self-test", "60", path()});
-    sleepUntilNs(recorder.startedNs() + 35 * nsPerSec);
-    recorder.kill();
-    EXPECT_FALSE(recorder.exitedNormally());
-
-    const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path());
-    ASSERT_TRUE(file.has_value());
-    EXPECT_EQ(file->tracks.size(), 2u);
-    EXPECT_GE(file->durationSec, 29.0);
-    EXPECT_LE(file->durationSec, 35.0);
-}
-
-TEST_F(SelfTestSystemTest, AWriterThatRunsOutOfSpaceIsLoggedOnceAndTheRecordingStillEnds)
-{
-    // Room for the file's header (about a kilobyte), not for its first 10-s fragment:
-    // silence and a still screen take little room, but the first key frame alone is
-    // tens of kilobytes.
-    RecorderProcess recorder({"--self-test", "12", path()}, QProcessEnvironment::systemEnvironment(),
-                             smallDiskAt(folder(), 8 * 1024));
-    ASSERT_TRUE(recorder.waitForExit(25));
-    EXPECT_EQ(recorder.exitCode(), 0);
-    const auto recorded = recorder.lineStartingWith(QStringLiteral("recorded "));
-    ASSERT_TRUE(recorded && RecordedLine::parse(recorded->text)) << qPrintable(recorder.texts().join('\n'));
-    EXPECT_TRUE(recorder.lineStartingWith(QStringLiteral("file: ")));
-
-    static const QRegularExpression failure(QStringLiteral(R"(writer failed after (\d+) s: (.*)$)"),
-                                            QRegularExpression::MultilineOption);
-    const QString log = logText();
-    QRegularExpressionMatchIterator matches = failure.globalMatch(log);
-    ASSERT_TRUE(matches.hasNext()) << qPrintable(log) << qPrintable(recorder.texts().join('\n'));
-    const QRegularExpressionMatch first = matches.next();
-    EXPECT_FALSE(matches.hasNext()) << qPrintable(log);
-    const int failedAfterSec = first.captured(1).toInt();
-    EXPECT_GE(failedAfterSec, 9);
-    EXPECT_LE(failedAfterSec, 11);
-    EXPECT_THAT(first.captured(2).toStdString(), ::testing::AnyOf("No space left on device", "File too large"));
-    // Nothing after the failure counts: the recording is as long as what was written.
-    const double recordedSec = RecordedLine::parse(recorded->text)->durationSec;
-    EXPECT_GE(recordedSec, failedAfterSec);
-    EXPECT_LT(recordedSec, failedAfterSec + 1);
 }
 
 } // namespace
