@@ -12,7 +12,7 @@
 #include "settings/Settings.h"
 #include "support/UserFolders.h"
 #include "update/Updater.h"
-#include "Version.h"
+#include "support/Version.h"
 #include "x11/X11Pointer.h"
 
 #include <QCoreApplication>
@@ -63,7 +63,7 @@ void AppParts::finishThenQuit()
 
 void AppParts::startUpdates(std::function<void()> quit)
 {
-    updates = Adapters::installedUpdates(executablePath_, arguments_.mid(1), QString::fromLatin1(kVersion));
+    updates = Adapters::installedUpdates(executablePath_, arguments_.mid(1), QString::fromLatin1(buildVersion()));
     if (!updates) {
         return;
     }

@@ -5,7 +5,7 @@
 #include "SelfTest.h"
 
 #include "Adapters.h"
-#include "Version.h"
+#include "support/Version.h"
 #include "log/Log.h"
 #include "shell/ApplicationService.h"
 #include "shell/DisplayCheck.h"
@@ -31,7 +31,7 @@ int runHeadless(int argc, char **argv, const murva::CommandLine &options)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Murva Recorder"));
-    QCoreApplication::setApplicationVersion(QString::fromLatin1(murva::kVersion));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(murva::buildVersion()));
     prepareFolders();
     murva::Log::setEcho(true);
     murva::Adapters::install();
@@ -72,7 +72,7 @@ int runDesktop(int argc, char **argv, const murva::CommandLine &options)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Murva Recorder"));
-    QApplication::setApplicationVersion(QString::fromLatin1(murva::kVersion));
+    QApplication::setApplicationVersion(QString::fromLatin1(murva::buildVersion()));
     QApplication::setDesktopFileName(QStringLiteral("dev.murva.recorder"));
     // The app lives in the tray: closing its last window does not end it.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -110,7 +110,7 @@ int main(int argc, char **argv)
         return 0;
     }
     if (options.version) {
-        std::printf("murva-recorder %s\n", murva::kVersion);
+        std::printf("murva-recorder %s\n", murva::buildVersion());
         return 0;
     }
     // Before any interface object: the self-test modes run without a display.

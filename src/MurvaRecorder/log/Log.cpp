@@ -1,6 +1,6 @@
 #include "log/Log.h"
 
-#include "Version.h"
+#include "support/Version.h"
 #include "log/LogFile.h"
 #include "support/UserFolders.h"
 
@@ -53,7 +53,7 @@ QByteArray line(const QString &text, const QDateTime &nowUtc, const QString &ver
 
 void write(const QString &text)
 {
-    static const QString version = QString::fromLatin1(kVersion);
+    static const QString version = QString::fromLatin1(buildVersion());
     QByteArray formatted = assemble(stampNow(), version, text);
     if (echoToStandardOutput.load(std::memory_order_relaxed)) {
         std::fwrite(formatted.constData(), 1, size_t(formatted.size()), stdout);

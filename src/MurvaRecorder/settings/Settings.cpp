@@ -1,6 +1,6 @@
 #include "settings/Settings.h"
 
-#include "Version.h"
+#include "support/Version.h"
 #include "support/UserFolders.h"
 
 #include <QSettings>
@@ -24,7 +24,7 @@ QString Settings::standardFilePath()
 
 QString Settings::screenCheckedKey()
 {
-    return QStringLiteral("screenChecked-") + QString::fromLatin1(kVersion);
+    return QStringLiteral("screenChecked-") + QString::fromLatin1(buildVersion());
 }
 
 bool Settings::boolValue(const QString &key, bool fallback) const

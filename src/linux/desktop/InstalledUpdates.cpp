@@ -2,6 +2,7 @@
 
 #include "desktop/RestartAfterExit.h"
 #include "log/Log.h"
+#include "support/WorkerTask.h"
 
 #include <QCoroProcess>
 #include <QDir>
@@ -88,9 +89,12 @@ QCoro::Task<> InstalledUpdates::check()
     checking_ = true;
     const QPointer<InstalledUpdates> self(this);
     const QString onDisk = co_await versionOnDisk();
+    if (!self) {
+        co_return;
+    }
     QString answered;
     const bool newer = !onDisk.isEmpty() && onDisk != compiledVersion_ && onDisk != announced_;
-    if (newer && self) {
+    if (newer) {
         answered = co_await answeredVersion();
     }
     if (!self) {
@@ -116,6 +120,9 @@ QCoro::Task<bool> InstalledUpdates::newestStarts()
 {
     const QPointer<InstalledUpdates> self(this);
     const QString onDisk = co_await versionOnDisk();
+    if (!self) {
+        co_return false;
+    }
     const QString answered = co_await answeredVersion();
     if (!self) {
         co_return false;
@@ -136,7 +143,9 @@ bool InstalledUpdates::restartIntoNewest()
 
 QCoro::Task<QString> InstalledUpdates::versionOnDisk() const
 {
-    co_return readVersion(versionFile_);
+    // A few bytes, but on a disk that may be busy or asleep: never on the event loop.
+    auto reading = runOnWorker([path = versionFile_] { return readVersion(path); });
+    co_return co_await reading;
 }
 
 QCoro::Task<QString> InstalledUpdates::answeredVersion() const

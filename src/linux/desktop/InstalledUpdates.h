@@ -28,7 +28,7 @@ public:
 private:
     void checkSoon();
     QCoro::Task<> check();
-    // The version on disk (a few bytes, local); empty when unreadable.
+    // The version on disk; empty when unreadable.
     QCoro::Task<QString> versionOnDisk() const;
     // What the program on disk answers to "--version"; empty when it does not start.
     QCoro::Task<QString> answeredVersion() const;

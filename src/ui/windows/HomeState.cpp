@@ -1,6 +1,6 @@
 #include "windows/HomeState.h"
 
-#include "Version.h"
+#include "support/Version.h"
 #include "settings/Language.h"
 #include "windows/HomeTexts.h"
 
@@ -21,7 +21,7 @@ HomeState HomeState::of(const Model &model)
     state.calendar = Calendar::current();
     state.week = WeekCount::of(model.recordings(), state.now, state.calendar);
     state.iconHidden = model.iconHidden();
-    state.version = QString::fromLatin1(kVersion);
+    state.version = QString::fromLatin1(buildVersion());
     state.locale = HomeTexts::appLocale(Language::current());
     return state;
 }

@@ -4,7 +4,7 @@
 #include "desktop/ScreenCheck.h"
 
 #include "FakePorts.h"
-#include "Version.h"
+#include "support/Version.h"
 #include "screen/ScreenAccess.h"
 #include "settings/Settings.h"
 #include "support/AwaitTask.h"
@@ -105,7 +105,7 @@ TEST_F(ScreenCheckTest, PassesOncePerVersionWithASoundOnlyCaptureAndCleansUp)
     EXPECT_EQ(observed.finishes, 1);
     EXPECT_GE(observed.soundStops, 1);
     EXPECT_FALSE(QFile::exists(ScreenCheck::filePath()));
-    EXPECT_TRUE(Settings().boolValue(QStringLiteral("screenChecked-") + kVersion, false));
+    EXPECT_TRUE(Settings().boolValue(QStringLiteral("screenChecked-") + buildVersion(), false));
 
     EXPECT_TRUE(test::await(ScreenCheck(ports(), 0.05).checkScreen())) << "proven in this version";
     EXPECT_EQ(captures, 1);

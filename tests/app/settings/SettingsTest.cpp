@@ -1,6 +1,6 @@
 #include "settings/Settings.h"
 
-#include "Version.h"
+#include "support/Version.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -44,7 +44,7 @@ TEST(Settings, MistypedValuesFallBackToTheirDefaults)
                                                     "autoRecord=maybe\n"
                                                     "recordScreen=0\n"
                                                     "loginItemSet=yes please\n"
-                                                    "screenChecked-" + QByteArray(kVersion) + "=TRUE\n");
+                                                    "screenChecked-" + QByteArray(buildVersion()) + "=TRUE\n");
     EXPECT_TRUE(settings.autoRecord());    // "maybe" is no boolean: the default
     EXPECT_FALSE(settings.recordScreen()); // "0" is false
     EXPECT_FALSE(settings.loginItemSet());

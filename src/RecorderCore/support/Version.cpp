@@ -1,0 +1,10 @@
+#include "support/Version.h"
+
+namespace murva {
+
+const char *buildVersion()
+{
+    return MURVA_BUILD_VERSION;
+}
+
+} // namespace murva
