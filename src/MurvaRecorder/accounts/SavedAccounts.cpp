@@ -1,5 +1,7 @@
 #include "accounts/SavedAccounts.h"
 
+#include "support/JsonShapes.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -29,16 +31,6 @@ AccountConnection *SavedAccounts::find(const QString &id)
 namespace AccountsFormat {
 namespace {
 
-std::optional<QJsonObject> objectOf(const QByteArray &data)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(data, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        return std::nullopt;
-    }
-    return document.object();
-}
-
 QJsonObject connectionObject(const AccountConnection &connection)
 {
     QJsonObject object{
@@ -60,13 +52,13 @@ std::optional<AccountConnection> connectionFrom(const QJsonValue &value)
         return std::nullopt;
     }
     const QJsonObject object = value.toObject();
-    const QJsonValue id = object.value(QStringLiteral("id"));
-    const QJsonValue clientId = object.value(QStringLiteral("clientId"));
+    const std::optional<QString> id = json::stringOf(object.value(QStringLiteral("id")));
+    const std::optional<QString> clientId = json::stringOf(object.value(QStringLiteral("clientId")));
     std::optional<Tokens> tokens = Tokens::fromJson(object.value(QStringLiteral("tokens")));
-    if (!id.isString() || !clientId.isString() || !tokens) {
+    if (!id || !clientId || !tokens) {
         return std::nullopt;
     }
-    AccountConnection connection{id.toString(), clientId.toString(), *tokens, std::nullopt};
+    AccountConnection connection{*id, *clientId, *tokens, std::nullopt};
     const QJsonValue me = object.value(QStringLiteral("me"));
     if (!me.isUndefined() && !me.isNull()) {
         if (!me.isObject()) {
@@ -97,7 +89,7 @@ QByteArray encode(const SavedAccounts &saved)
 
 std::optional<SavedAccounts> decodeSaved(const QByteArray &data)
 {
-    const std::optional<QJsonObject> object = objectOf(data);
+    const std::optional<QJsonObject> object = json::objectOf(data);
     if (!object) {
         return std::nullopt;
     }
@@ -122,16 +114,16 @@ std::optional<SavedAccounts> decodeSaved(const QByteArray &data)
 
 std::optional<LegacyAccount> decodeLegacy(const QByteArray &data)
 {
-    const std::optional<QJsonObject> object = objectOf(data);
+    const std::optional<QJsonObject> object = json::objectOf(data);
     if (!object) {
         return std::nullopt;
     }
-    const QJsonValue clientId = object->value(QStringLiteral("clientId"));
+    const std::optional<QString> clientId = json::stringOf(object->value(QStringLiteral("clientId")));
     std::optional<Tokens> tokens = Tokens::fromJson(object->value(QStringLiteral("tokens")));
-    if (!clientId.isString() || !tokens) {
+    if (!clientId || !tokens) {
         return std::nullopt;
     }
-    return LegacyAccount{clientId.toString(), *tokens};
+    return LegacyAccount{*clientId, *tokens};
 }
 
 std::optional<SavedAccounts> decode(const QByteArray &data)

@@ -1,7 +1,6 @@
 #include "api/BeginReply.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "support/JsonShapes.h"
 
 namespace murva {
 
@@ -17,30 +16,27 @@ bool hasVisibleText(const QString &text)
 
 std::optional<BeginReply> BeginReply::of(const QByteArray &data)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(data);
-    if (!document.isObject()) {
+    const std::optional<QJsonObject> object = json::objectOf(data);
+    if (!object) {
         return std::nullopt;
     }
-    const QJsonObject object = document.object();
-    const QJsonValue meetingId = object.value(QStringLiteral("meetingId"));
-    const QJsonValue uploadUrl = object.value(QStringLiteral("uploadUrl"));
-    if (!meetingId.isString() || !uploadUrl.isString()) {
+    const std::optional<QString> meetingId = json::stringOf(object->value(QStringLiteral("meetingId")));
+    const std::optional<QString> uploadUrl = json::stringOf(object->value(QStringLiteral("uploadUrl")));
+    if (!meetingId || !uploadUrl) {
         return std::nullopt;
     }
-    const QUrl url(uploadUrl.toString(), QUrl::StrictMode);
+    // Any scheme is kept here; the upload itself sends only to web addresses.
+    const QUrl url(*uploadUrl, QUrl::StrictMode);
     if (url.isEmpty() || !url.isValid()) {
         return std::nullopt;
     }
     BeginReply reply;
-    reply.meetingId = meetingId.toString();
+    reply.meetingId = *meetingId;
     reply.uploadUrl = url;
-    const QJsonValue customer = object.value(QStringLiteral("customer"));
-    if (customer.isString()) {
-        reply.customer = customer.toString();
-    }
-    const QJsonValue title = object.value(QStringLiteral("title"));
-    if (title.isString() && hasVisibleText(title.toString())) {
-        reply.title = title.toString();
+    reply.customer = json::stringOf(object->value(QStringLiteral("customer")));
+    const std::optional<QString> title = json::stringOf(object->value(QStringLiteral("title")));
+    if (title && hasVisibleText(*title)) {
+        reply.title = title;
     }
     return reply;
 }

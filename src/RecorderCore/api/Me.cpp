@@ -1,6 +1,7 @@
 #include "api/Me.h"
 
-#include <QJsonDocument>
+#include "support/JsonShapes.h"
+
 #include <QJsonValue>
 
 namespace murva {
@@ -14,23 +15,11 @@ const QString imageKey = QStringLiteral("image");
 const QString meetingsUrlKey = QStringLiteral("meetingsUrl");
 const QString localeKey = QStringLiteral("locale");
 
-std::optional<QString> optionalString(const QJsonValue &value)
-{
-    return value.isString() ? std::optional(value.toString()) : std::nullopt;
-}
-
-// Only "https", compared as written (QUrl would lower-case "HTTPS"): an http address for
-// a picture or the meeting pages is dropped rather than followed.
+// Only "https": an http address for a picture or the meeting pages is dropped rather than
+// followed.
 std::optional<QUrl> httpsUrl(const QJsonValue &value)
 {
-    if (!value.isString() || !value.toString().startsWith(QLatin1String("https:"))) {
-        return std::nullopt;
-    }
-    const QUrl url(value.toString(), QUrl::StrictMode);
-    if (!url.isValid() || url.isEmpty()) {
-        return std::nullopt;
-    }
-    return url;
+    return json::urlOf(value, {u"https"});
 }
 
 QString localeOf(const QJsonValue &value)
@@ -42,8 +31,8 @@ Me fieldsOf(const QJsonObject &object)
 {
     Me me;
     me.app = object.value(appKey).toString();
-    me.you = optionalString(object.value(youKey));
-    me.email = optionalString(object.value(emailKey));
+    me.you = json::stringOf(object.value(youKey));
+    me.email = json::stringOf(object.value(emailKey));
     me.image = httpsUrl(object.value(imageKey));
     me.meetingsUrl = httpsUrl(object.value(meetingsUrlKey));
     me.locale = localeOf(object.value(localeKey));
@@ -54,11 +43,11 @@ Me fieldsOf(const QJsonObject &object)
 
 std::optional<Me> Me::of(const QByteArray &data)
 {
-    const QJsonDocument document = QJsonDocument::fromJson(data);
-    if (!document.isObject() || !document.object().value(appKey).isString()) {
+    const std::optional<QJsonObject> object = json::objectOf(data);
+    if (!object || !object->value(appKey).isString()) {
         return std::nullopt;
     }
-    return fieldsOf(document.object());
+    return fieldsOf(*object);
 }
 
 std::optional<QUrl> Me::meetingURL(const QString &id) const

@@ -1,6 +1,6 @@
 #include "meetings/Person.h"
 
-#include "meetings/JsonShapes.h"
+#include "support/JsonShapes.h"
 
 #include <algorithm>
 

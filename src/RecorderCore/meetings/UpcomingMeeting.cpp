@@ -1,6 +1,6 @@
 #include "meetings/UpcomingMeeting.h"
 
-#include "meetings/JsonShapes.h"
+#include "support/JsonShapes.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -1,7 +1,8 @@
 #include "oauth/OAuth.h"
 
+#include "support/JsonShapes.h"
+
 #include <QCryptographicHash>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
 #include <QStringList>
@@ -14,32 +15,9 @@
 namespace murva::OAuth {
 namespace {
 
-std::optional<QJsonObject> jsonObject(const QByteArray &body)
-{
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
-        return std::nullopt;
-    }
-    return document.object();
-}
-
 std::optional<QUrl> endpoint(const QJsonObject &object, const QString &key)
 {
-    const QJsonValue value = object.value(key);
-    if (!value.isString()) {
-        return std::nullopt;
-    }
-    const QString text = value.toString();
-    // QUrl lower-cases the scheme, so the case-sensitive check looks at the text itself.
-    if (!text.startsWith(QLatin1String("https:")) && !text.startsWith(QLatin1String("http:"))) {
-        return std::nullopt;
-    }
-    const QUrl url(text, QUrl::StrictMode);
-    if (!url.isValid()) {
-        return std::nullopt;
-    }
-    return url;
+    return json::urlOf(object.value(key), {u"https", u"http"});
 }
 
 // Letters, marks and digits of any script, as a form body may carry them unencoded.
@@ -99,7 +77,7 @@ QByteArray queryEncoded(const QString &text)
 
 std::optional<Discovery> discovery(const QByteArray &body)
 {
-    const auto object = jsonObject(body);
+    const auto object = json::objectOf(body);
     if (!object) {
         return std::nullopt;
     }
@@ -114,27 +92,27 @@ std::optional<Discovery> discovery(const QByteArray &body)
 
 std::optional<QString> clientId(const QByteArray &body)
 {
-    const auto object = jsonObject(body);
+    const auto object = json::objectOf(body);
     if (!object) {
         return std::nullopt;
     }
-    const QJsonValue value = object->value(QStringLiteral("client_id"));
-    if (!value.isString() || value.toString().isEmpty()) {
+    const std::optional<QString> id = json::stringOf(object->value(QStringLiteral("client_id")));
+    if (!id || id->isEmpty()) {
         return std::nullopt;
     }
-    return value.toString();
+    return id;
 }
 
 std::optional<Tokens> tokens(const QByteArray &body, const QDateTime &now)
 {
-    const auto object = jsonObject(body);
+    const auto object = json::objectOf(body);
     if (!object) {
         return std::nullopt;
     }
-    const QJsonValue access = object->value(QStringLiteral("access_token"));
-    const QJsonValue refresh = object->value(QStringLiteral("refresh_token"));
+    const std::optional<QString> access = json::stringOf(object->value(QStringLiteral("access_token")));
+    const std::optional<QString> refresh = json::stringOf(object->value(QStringLiteral("refresh_token")));
     const QJsonValue expiresIn = object->value(QStringLiteral("expires_in"));
-    if (!access.isString() || !refresh.isString() || !expiresIn.isDouble()) {
+    if (!access || !refresh || !expiresIn.isDouble()) {
         return std::nullopt;
     }
     // Renew a minute early; a lifetime beyond a century is treated as a century so the
@@ -142,7 +120,7 @@ std::optional<Tokens> tokens(const QByteArray &body, const QDateTime &now)
     constexpr double kEarlySec = 60;
     constexpr double kLongestSec = 100.0 * 365 * 24 * 3600;
     const double lifetimeSec = std::clamp(expiresIn.toDouble() - kEarlySec, 0.0, kLongestSec);
-    return Tokens{access.toString(), refresh.toString(),
+    return Tokens{*access, *refresh,
                   now.addMSecs(qint64(std::llround(lifetimeSec * 1000.0)))};
 }
 

@@ -1,5 +1,7 @@
 #include "recordings/Recording.h"
 
+#include "support/JsonShapes.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -19,10 +21,7 @@ constexpr std::array allStatuses{Recording::Status::recording, Recording::Status
 // "nothing" and the caller gives up.
 std::optional<QString> requiredString(const QJsonObject &object, const QString &key)
 {
-    const QJsonValue value = object.value(key);
-    if (!value.isString())
-        return std::nullopt;
-    return value.toString();
+    return json::stringOf(object.value(key));
 }
 
 std::optional<double> requiredNumber(const QJsonObject &object, const QString &key)
@@ -50,9 +49,10 @@ OptionalString optionalString(const QJsonObject &object, const QString &key)
     const QJsonValue value = object.value(key);
     if (value.isUndefined() || value.isNull())
         return std::optional<QString>{};
-    if (!value.isString())
+    const std::optional<QString> text = json::stringOf(value);
+    if (!text)
         return std::nullopt;
-    return std::optional<QString>{value.toString()};
+    return text;
 }
 
 std::optional<std::optional<QUrl>> optionalUrl(const QJsonObject &object, const QString &key)

@@ -1,4 +1,4 @@
-#include "meetings/JsonShapes.h"
+#include "support/JsonShapes.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

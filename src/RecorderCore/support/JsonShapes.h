@@ -1,7 +1,8 @@
 #pragma once
 
-// Shape tests shared by the meetings decoders, which all read replies the same tolerant
-// way: a value counts only when it has exactly the JSON type asked for.
+// Shape tests shared by the decoders of the service's replies and of stored records, which
+// all read JSON the same tolerant way: a value counts only when it has exactly the JSON
+// type asked for.
 
 #include <QByteArray>
 #include <QJsonObject>
