@@ -1,5 +1,7 @@
 #include "browsers/FirefoxProfiles.h"
 
+#include "KeyFileEntries.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,26 +35,19 @@ QString folderOf(const ProfileEntry &entry, const QString &iniFolder)
 std::vector<ProfileEntry> readEntries(const QByteArray &text)
 {
     std::vector<ProfileEntry> entries;
-    bool inProfile = false;
-    for (const QByteArray &rawLine : text.split('\n')) {
-        const QString line = QString::fromUtf8(rawLine).trimmed();
-        if (line.startsWith(u'[')) {
-            inProfile = line.startsWith(QLatin1String("[Profile")) && line.endsWith(u']');
-            if (inProfile) {
-                entries.emplace_back();
-            }
+    QString group;
+    for (const KeyFileEntry &line : keyFileEntries(text)) {
+        if (!line.group.startsWith(QLatin1String("Profile"))) {
             continue;
         }
-        const qsizetype equals = line.indexOf(u'=');
-        if (!inProfile || equals <= 0) {
-            continue;
+        if (line.group != group) {
+            group = line.group;
+            entries.emplace_back();
         }
-        const QString key = line.left(equals).trimmed();
-        const QString value = line.mid(equals + 1).trimmed();
-        if (key == QLatin1String("Path")) {
-            entries.back().path = value;
-        } else if (key == QLatin1String("IsRelative")) {
-            entries.back().isRelative = value == QLatin1String("1");
+        if (line.key == QLatin1String("Path")) {
+            entries.back().path = line.value;
+        } else if (line.key == QLatin1String("IsRelative")) {
+            entries.back().isRelative = line.value == QLatin1String("1");
         }
     }
     return entries;

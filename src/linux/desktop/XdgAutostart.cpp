@@ -1,5 +1,6 @@
 #include "desktop/XdgAutostart.h"
 
+#include "KeyFileEntries.h"
 #include "log/Log.h"
 #include "support/UserFolders.h"
 
@@ -50,26 +51,18 @@ QString escapeValue(const QString &text)
 // key. Only the main group counts; booleans are read as GLib's key files read them.
 bool switchedOff(const QByteArray &entry)
 {
-    static const QList<QPair<QByteArray, QByteArray>> offKeys{
-        {"Hidden", "true"}, {"X-GNOME-Autostart-enabled", "false"}, {"X-MATE-Autostart-enabled", "false"}};
-    bool inMainGroup = false;
-    for (const QByteArray &rawLine : entry.split('\n')) {
-        const QByteArray line = rawLine.trimmed();
-        if (line.startsWith('[')) {
-            inMainGroup = line == "[Desktop Entry]";
+    static const QList<QPair<QString, QString>> offKeys{{QStringLiteral("Hidden"), QStringLiteral("true")},
+                                                        {QStringLiteral("X-GNOME-Autostart-enabled"), QStringLiteral("false")},
+                                                        {QStringLiteral("X-MATE-Autostart-enabled"), QStringLiteral("false")}};
+    for (const KeyFileEntry &line : keyFileEntries(entry)) {
+        if (line.group != QLatin1String("Desktop Entry")) {
             continue;
         }
-        const qsizetype equals = line.indexOf('=');
-        if (!inMainGroup || equals <= 0) {
-            continue;
-        }
-        const QByteArray key = line.left(equals).trimmed();
-        QByteArray value = line.mid(equals + 1).trimmed();
-        value = value == "1" ? "true" : value == "0" ? "false" : value;
-        for (const auto &[offKey, offValue] : offKeys) {
-            if (key == offKey && value == offValue) {
-                return true;
-            }
+        const QString value = line.value == QLatin1String("1")   ? QStringLiteral("true")
+                              : line.value == QLatin1String("0") ? QStringLiteral("false")
+                                                                 : line.value;
+        if (offKeys.contains({line.key, value})) {
+            return true;
         }
     }
     return false;

@@ -1,5 +1,7 @@
 #include "identity/FlatpakId.h"
 
+#include "KeyFileEntries.h"
+
 #include <QByteArrayList>
 #include <QRegularExpression>
 
@@ -75,19 +77,10 @@ std::optional<QString> fromCgroup(QByteArrayView cgroupText)
 
 std::optional<QString> fromFlatpakInfo(QByteArrayView infoText)
 {
-    bool inApplicationGroup = false;
-    for (const QByteArray &rawLine : infoText.toByteArray().split('\n')) {
-        const QByteArray line = rawLine.trimmed();
-        if (line.startsWith('[')) {
-            inApplicationGroup = line == "[Application]";
-            continue;
+    for (const KeyFileEntry &entry : keyFileEntries(infoText)) {
+        if (entry.group == QLatin1String("Application") && entry.key == QLatin1String("name")) {
+            return isApplicationId(entry.value) ? std::optional<QString>(entry.value) : std::nullopt;
         }
-        const qsizetype equals = line.indexOf('=');
-        if (!inApplicationGroup || equals < 0 || line.first(equals).trimmed() != "name") {
-            continue;
-        }
-        const QString id = QString::fromUtf8(line.sliced(equals + 1).trimmed());
-        return isApplicationId(id) ? std::optional<QString>(id) : std::nullopt;
     }
     return std::nullopt;
 }
