@@ -69,6 +69,26 @@ bool lostInTransfer(QNetworkReply::NetworkError error)
     return error != QNetworkReply::NoError && error < QNetworkReply::ProxyConnectionRefusedError;
 }
 
+// The body of a finished call read by `decode`; one it cannot read fails the call.
+template <typename Value>
+QCoro::Task<Value> decodedOrFailed(QCoro::Task<QByteArray> pending, std::optional<Value> (*decode)(const QByteArray &))
+{
+    const QByteArray body = co_await pending;
+    std::optional<Value> value = decode(body);
+    if (!value) {
+        throw SaveError::failed;
+    }
+    co_return std::move(*value);
+}
+
+// The body of a finished call read by `decode`, whatever it makes of it.
+template <typename Value>
+QCoro::Task<Value> decoded(QCoro::Task<QByteArray> pending, Value (*decode)(const QByteArray &))
+{
+    const QByteArray body = co_await pending;
+    co_return decode(body);
+}
+
 } // namespace
 
 RecorderAPI::RecorderAPI(QUrl base, TokenOperation token)
@@ -124,55 +144,42 @@ QCoro::Task<QByteArray> RecorderAPI::call(const QByteArray &methodRef, const QSt
     co_return replyBody;
 }
 
+// `call` copies its arguments before it first waits, so these may hand it temporaries.
+QCoro::Task<QByteArray> RecorderAPI::get(const QString &path, const Query &query) const
+{
+    return call(QByteArrayLiteral("GET"), path, query, std::nullopt);
+}
+
+QCoro::Task<QByteArray> RecorderAPI::post(const QString &path, const QString &key, const QJsonValue &value) const
+{
+    return call(QByteArrayLiteral("POST"), path, {}, oneKeyBody(key, value));
+}
+
 QCoro::Task<Me> RecorderAPI::me() const
 {
-    const RecorderAPI self = *this;
-    const QByteArray method("GET");
-    const QString path = QStringLiteral("/recorder/me");
-    auto task = self.call(method, path, {}, std::nullopt);
-    const QByteArray reply = co_await task;
-    const std::optional<Me> me = Me::of(reply);
-    if (!me) {
-        throw SaveError::failed;
-    }
-    co_return *me;
+    return decodedOrFailed(get(QStringLiteral("/recorder/me")), &Me::of);
 }
 
 QCoro::Task<std::optional<NextMeeting>> RecorderAPI::next() const
 {
-    const RecorderAPI self = *this;
-    const QByteArray method("GET");
-    const QString path = QStringLiteral("/recorder/next");
-    auto task = self.call(method, path, {}, std::nullopt);
-    const QByteArray reply = co_await task;
-    co_return NextMeeting::of(reply);
+    return decoded(get(QStringLiteral("/recorder/next")), &NextMeeting::of);
 }
 
-QCoro::Task<BeginReply> RecorderAPI::begin(const BeginRequest &requestRef) const
+QCoro::Task<BeginReply> RecorderAPI::begin(const BeginRequest &request) const
 {
-    const RecorderAPI self = *this;
-    const QByteArray method("POST");
-    const QString path = QStringLiteral("/recorder/begin");
-    const std::optional<QByteArray> body = QJsonDocument(requestRef.toJson()).toJson(QJsonDocument::Compact);
-    auto task = self.call(method, path, {}, body);
-    const QByteArray reply = co_await task;
-    const std::optional<BeginReply> begun = BeginReply::of(reply);
-    if (!begun) {
-        throw SaveError::failed;
-    }
-    co_return *begun;
+    const QByteArray body = QJsonDocument(request.toJson()).toJson(QJsonDocument::Compact);
+    return decodedOrFailed(call(QByteArrayLiteral("POST"), QStringLiteral("/recorder/begin"), {}, body),
+                           &BeginReply::of);
 }
 
 QCoro::Task<> RecorderAPI::ready(const QString &meetingIdRef) const
 {
     const RecorderAPI self = *this;
-    const QByteArray method("POST");
-    const QString path = QStringLiteral("/recorder/ready");
-    const std::optional<QByteArray> body = oneKeyBody(QStringLiteral("meetingId"), meetingIdRef);
+    const QString meetingId = meetingIdRef;
     for (int attempt = 1;; ++attempt) {
         SaveError failure = SaveError::failed;
         try {
-            auto task = self.call(method, path, {}, body);
+            auto task = self.post(QStringLiteral("/recorder/ready"), QStringLiteral("meetingId"), meetingId);
             co_await task;
             co_return;
         } catch (SaveError kind) {
@@ -187,43 +194,25 @@ QCoro::Task<> RecorderAPI::ready(const QString &meetingIdRef) const
     }
 }
 
-QCoro::Task<RecentInfo> RecorderAPI::recentInfo(const QStringList &meetingIdsRef) const
+QCoro::Task<RecentInfo> RecorderAPI::recentInfo(const QStringList &meetingIds) const
 {
-    const RecorderAPI self = *this;
-    const QByteArray method("POST");
-    const QString path = QStringLiteral("/recorder/titles");
-    const std::optional<QByteArray> body =
-        oneKeyBody(QStringLiteral("meetingIds"), QJsonArray::fromStringList(meetingIdsRef));
-    auto task = self.call(method, path, {}, body);
-    const QByteArray reply = co_await task;
-    const std::optional<RecentInfo> info = RecentInfo::of(reply);
-    if (!info) {
-        throw SaveError::failed;
-    }
-    co_return *info;
+    return decodedOrFailed(post(QStringLiteral("/recorder/titles"), QStringLiteral("meetingIds"),
+                                QJsonArray::fromStringList(meetingIds)),
+                           &RecentInfo::of);
 }
 
 QCoro::Task<std::optional<std::vector<UpcomingMeeting>>> RecorderAPI::upcoming(SystemTime until) const
 {
-    const RecorderAPI self = *this;
-    const QByteArray method("GET");
-    const QString path = QStringLiteral("/recorder/upcoming");
     // Whole milliseconds, the fraction cut off toward zero.
     const auto untilMs = static_cast<qint64>(std::trunc(millisecondsSince1970(until)));
-    const Query query{{QStringLiteral("until"), QString::number(untilMs)}};
-    auto task = self.call(method, path, query, std::nullopt);
-    const QByteArray reply = co_await task;
-    co_return UpcomingMeeting::list(reply);
+    return decoded(get(QStringLiteral("/recorder/upcoming"), {{QStringLiteral("until"), QString::number(untilMs)}}),
+                   &UpcomingMeeting::list);
 }
 
 QCoro::Task<> RecorderAPI::cancel(const QString &meetingIdRef) const
 {
-    const RecorderAPI self = *this;
-    const QByteArray method("POST");
-    const QString path = QStringLiteral("/recorder/cancel");
-    const std::optional<QByteArray> body = oneKeyBody(QStringLiteral("meetingId"), meetingIdRef);
     try {
-        auto task = self.call(method, path, {}, body);
+        auto task = post(QStringLiteral("/recorder/cancel"), QStringLiteral("meetingId"), meetingIdRef);
         co_await task;
     } catch (...) {
         // Cancelling is tidying up: nobody waits for its outcome.

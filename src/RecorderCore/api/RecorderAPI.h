@@ -14,6 +14,7 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
+#include <QJsonValue>
 #include <QUrl>
 
 #include <functional>
@@ -73,6 +74,9 @@ private:
     // The common request: token, URL, headers, send, status. Returns the reply body.
     QCoro::Task<QByteArray> call(const QByteArray &method, const QString &path, const Query &query,
                                  const std::optional<QByteArray> &body) const;
+    QCoro::Task<QByteArray> get(const QString &path, const Query &query = {}) const;
+    // A JSON body of one key.
+    QCoro::Task<QByteArray> post(const QString &path, const QString &key, const QJsonValue &value) const;
 
     QUrl base_;
     TokenOperation token_;
