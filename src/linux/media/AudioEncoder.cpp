@@ -21,26 +21,19 @@ AudioEncoder::~AudioEncoder()
 
 std::optional<QString> AudioEncoder::open(bool globalHeader)
 {
-    const AVCodec *aac = avcodec_find_encoder_by_name("aac");
-    if (!aac) {
-        return QStringLiteral("the AAC encoder is not available");
+    const auto configure = [](AVCodecContext *codec) {
+        codec->sample_fmt = AV_SAMPLE_FMT_FLTP;
+        codec->sample_rate = kSampleRate;
+        av_channel_layout_default(&codec->ch_layout, 1);
+        codec->bit_rate = kBitsPerSec;
+        codec->time_base = kTimeBase;
+    };
+    if (std::optional<QString> failure = openEncoder("aac", globalHeader, configure, codec_, packet_)) {
+        return failure;
     }
-    codec_ = avcodec_alloc_context3(aac);
     frame_ = av_frame_alloc();
-    packet_ = av_packet_alloc();
-    if (!codec_ || !frame_ || !packet_) {
+    if (!frame_) {
         return libavErrorText(AVERROR(ENOMEM));
-    }
-    codec_->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    codec_->sample_rate = kSampleRate;
-    av_channel_layout_default(&codec_->ch_layout, 1);
-    codec_->bit_rate = kBitsPerSec;
-    codec_->time_base = kTimeBase;
-    if (globalHeader) {
-        codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    }
-    if (const int result = avcodec_open2(codec_, aac, nullptr); result < 0) {
-        return libavErrorText(result);
     }
     frameSamples_ = std::size_t(codec_->frame_size);
     frame_->format = codec_->sample_fmt;

@@ -46,36 +46,29 @@ VideoEncoder::~VideoEncoder()
 
 std::optional<QString> VideoEncoder::open(QSize frameSize, bool globalHeader)
 {
-    const AVCodec *h264 = avcodec_find_encoder_by_name("libx264");
-    if (!h264) {
-        return QStringLiteral("the H.264 encoder libx264 is not available");
+    const auto configure = [frameSize](AVCodecContext *codec) {
+        codec->width = frameSize.width();
+        codec->height = frameSize.height();
+        codec->pix_fmt = AV_PIX_FMT_YUV420P;
+        codec->time_base = kTimeBase;
+        codec->framerate = AVRational{kFramesPerSec, 1};
+        codec->bit_rate = kBitsPerSec;
+        // Key frames are asked for by time (EncodePacing); x264's own count is only a
+        // backstop, above what 4 s hold at the full rate.
+        codec->gop_size = 2 * kKeyFrameEverySec * kFramesPerSec;
+        codec->max_b_frames = 0;
+        codec->profile = FF_PROFILE_H264_HIGH;
+        codec->thread_count = encoderThreads();
+        av_opt_set(codec->priv_data, "preset", kPreset, 0);
+        av_opt_set(codec->priv_data, "profile", "high", 0);
+    };
+    if (std::optional<QString> failure = openEncoder("libx264", globalHeader, configure, codec_, packet_)) {
+        return failure;
     }
-    codec_ = avcodec_alloc_context3(h264);
     picture_ = av_frame_alloc();
-    packet_ = av_packet_alloc();
     held_ = av_packet_alloc();
-    if (!codec_ || !picture_ || !packet_ || !held_) {
+    if (!picture_ || !held_) {
         return libavErrorText(AVERROR(ENOMEM));
-    }
-    codec_->width = frameSize.width();
-    codec_->height = frameSize.height();
-    codec_->pix_fmt = AV_PIX_FMT_YUV420P;
-    codec_->time_base = kTimeBase;
-    codec_->framerate = AVRational{kFramesPerSec, 1};
-    codec_->bit_rate = kBitsPerSec;
-    // Key frames are asked for by time (EncodePacing); x264's own count is only a
-    // backstop, above what 4 s hold at the full rate.
-    codec_->gop_size = 2 * kKeyFrameEverySec * kFramesPerSec;
-    codec_->max_b_frames = 0;
-    codec_->profile = FF_PROFILE_H264_HIGH;
-    codec_->thread_count = encoderThreads();
-    if (globalHeader) {
-        codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    }
-    av_opt_set(codec_->priv_data, "preset", kPreset, 0);
-    av_opt_set(codec_->priv_data, "profile", "high", 0);
-    if (const int result = avcodec_open2(codec_, h264, nullptr); result < 0) {
-        return libavErrorText(result);
     }
     picture_->format = codec_->pix_fmt;
     picture_->width = codec_->width;
