@@ -62,10 +62,7 @@ QCoro::Task<Saver::Outcome> Saver::save(const Recording &recordingRef, const Upl
 
     std::optional<SaveError> failure;
     try {
-        const std::optional<Begun> reusable = record.resumable(self.now_());
-        if (reusable) {
-            store.put(record);
-        } else {
+        if (!record.resumable(self.now_())) {
             if (record.begun) {
                 // Expired: that meeting will never get its video. Forgotten once cancelled,
                 // so that a begin failing next cannot make any attempt cancel it again.
