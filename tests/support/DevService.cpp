@@ -3,7 +3,6 @@
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QTimer>
 
@@ -21,6 +20,44 @@ QByteArray jsonText(const QJsonValue &value)
 }
 
 } // namespace
+
+QJsonObject HttpAnswer::json() const
+{
+    return QJsonDocument::fromJson(body).object();
+}
+
+HttpAnswer send(const QByteArray &method, const QUrl &url, const Headers &headers, const QByteArray &body)
+{
+    QNetworkAccessManager network;
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    request.setTransferTimeout(20000);
+    for (const auto &[name, value] : headers) {
+        request.setRawHeader(name, value);
+    }
+    QNetworkReply *reply = network.sendCustomRequest(request, method, body);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    HttpAnswer answer;
+    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    answer.error = reply->error();
+    answer.body = reply->readAll();
+    answer.location = reply->rawHeader("Location");
+    reply->deleteLater();
+    return answer;
+}
+
+HttpAnswer callApi(const QByteArray &method, const QUrl &url, const QString &token, const QJsonObject &body)
+{
+    Headers headers{{"Authorization", "Bearer " + token.toUtf8()}};
+    QByteArray bytes;
+    if (method == "POST") {
+        headers.append({QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json")});
+        bytes = QJsonDocument(body).toJson(QJsonDocument::Compact);
+    }
+    return send(method, url, headers, bytes);
+}
 
 DevService DevService::fromEnvironment()
 {
@@ -50,27 +87,15 @@ QJsonObject DevService::call(const QByteArray &method, const QString &path, cons
         ADD_FAILURE() << "no service: the test must declare FIXTURES service";
         return {};
     }
-    QNetworkAccessManager network;
-    QNetworkRequest request(url(path));
-    request.setTransferTimeout(10000);
-    QByteArray bytes;
-    if (!body.isUndefined()) {
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-        bytes = jsonText(body);
-    }
-    QNetworkReply *reply = network.sendCustomRequest(request, method, bytes);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    const QByteArray answer = reply->readAll();
-    reply->deleteLater();
-    if (status != 200) {
+    const HttpAnswer answer = body.isUndefined()
+        ? send(method, url(path))
+        : send(method, url(path), {{"Content-Type", "application/json"}}, jsonText(body));
+    if (answer.status != 200) {
         ADD_FAILURE() << "control call " << method.constData() << " " << qPrintable(path)
-                      << " answered " << status << ": " << answer.constData();
+                      << " answered " << answer.status << ": " << answer.body.constData();
         return {};
     }
-    return QJsonDocument::fromJson(answer).object();
+    return answer.json();
 }
 
 void DevService::reset()

@@ -4,10 +4,32 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QList>
+#include <QNetworkReply>
+#include <QPair>
 #include <QString>
 #include <QUrl>
 
 namespace murva::test {
+
+struct HttpAnswer {
+    int status = 0; // 0: no HTTP reply
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    QByteArray body;
+    QByteArray location;
+
+    QJsonObject json() const;
+};
+
+using Headers = QList<QPair<QByteArray, QByteArray>>;
+
+// One request through QNetworkAccessManager, waited for synchronously; redirects are
+// not followed.
+HttpAnswer send(const QByteArray &method, const QUrl &url, const Headers &headers = {},
+                const QByteArray &body = {});
+// A request to the recorder API with a bearer token and a JSON body.
+HttpAnswer callApi(const QByteArray &method, const QUrl &url, const QString &token,
+                   const QJsonObject &body = {});
 
 // Drives the local service of the fixture "service" through its control API. Every
 // call is synchronous (it runs a private event loop until the answer is in) and fails

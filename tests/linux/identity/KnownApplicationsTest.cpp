@@ -16,23 +16,17 @@ QString identifierOf(const char *linuxName)
 
 } // namespace
 
-TEST(KnownApplications, MapsExecutablesAndFlatpakIdsAlike)
+// Executables and Flatpak ids alike, in any case (window classes are capitalised).
+TEST(KnownApplications, MapsNamesToIdentifiersAndKnowsNothingElse)
 {
-    EXPECT_EQ(identifierOf("ZoomLauncher"), "us.zoom.xos");
-    EXPECT_EQ(identifierOf("com.slack.Slack"), "com.tinyspeck.slackmacgap");
-}
-
-TEST(KnownApplications, IgnoresCaseBecauseWindowClassesAreCapitalised)
-{
-    EXPECT_EQ(identifierOf("Google-chrome"), "com.google.Chrome");
-    EXPECT_EQ(identifierOf("Firefox"), "org.mozilla.firefox");
-    EXPECT_EQ(identifierOf("Slack"), "com.tinyspeck.slackmacgap");
-}
-
-TEST(KnownApplications, KnowsNothingElse)
-{
-    for (const char *name : {"", "gimp", "zoo", "zoomer", "firefox-nightly-helper", "Navigator", "pulseaudio"}) {
-        EXPECT_EQ(identifierOf(name), "none") << name;
+    const std::pair<const char *, const char *> cases[] = {
+        {"ZoomLauncher", "us.zoom.xos"},      {"com.slack.Slack", "com.tinyspeck.slackmacgap"},
+        {"Google-chrome", "com.google.Chrome"}, {"Firefox", "org.mozilla.firefox"},
+        {"Slack", "com.tinyspeck.slackmacgap"}, {"", "none"}, {"gimp", "none"}, {"zoo", "none"},
+        {"zoomer", "none"}, {"firefox-nightly-helper", "none"}, {"Navigator", "none"}, {"pulseaudio", "none"},
+    };
+    for (const auto &[name, identifier] : cases) {
+        EXPECT_EQ(identifierOf(name), identifier) << name;
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "support/TestMain.h"
 
-#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
@@ -14,21 +13,6 @@
 
 namespace murva::test {
 namespace {
-
-// No <servicedir>: nothing is started on demand, so "no secret service" is real.
-const char *busConfig = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=%1</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
 
 class StopAtExit : public testing::Environment {
 public:
@@ -51,23 +35,9 @@ PrivateSecretService::PrivateSecretService()
     folder_ = privateHome() + QStringLiteral("/session");
     QDir().mkpath(folder_);
     QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    QFile config(folder_ + QStringLiteral("/bus.conf"));
-    if (!config.open(QIODevice::WriteOnly)) {
-        return;
-    }
-    config.write(QString::fromLatin1(busConfig).arg(folder_).toUtf8());
-    config.close();
-
-    bus_ = std::make_unique<QProcess>();
-    bus_->start(QStringLiteral("dbus-daemon"),
-                {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
-                 QStringLiteral("--print-address=1")});
-    QDeadlineTimer deadline(5000);
-    while (!bus_->canReadLine() && bus_->waitForReadyRead(int(deadline.remainingTime()))) {
-    }
-    address_ = QString::fromUtf8(bus_->readLine()).trimmed();
-    if (!address_.isEmpty()) {
-        qputenv("DBUS_SESSION_BUS_ADDRESS", address_.toUtf8());
+    bus_ = std::make_unique<PrivateBus>();
+    if (busRunning()) {
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus_->address().toUtf8());
     }
     // QtKeychain picks KWallet on a KDE desktop; the test wants the secret service.
     for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "KDE_SESSION_VERSION"}) {
@@ -77,7 +47,7 @@ PrivateSecretService::PrivateSecretService()
 
 bool PrivateSecretService::secretsOwned() const
 {
-    const QDBusConnection bus = QDBusConnection::connectToBus(address_, QStringLiteral("test-probe"));
+    const QDBusConnection bus = bus_->connection();
     return bus.isConnected() && bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.secrets"));
 }
 
@@ -116,16 +86,15 @@ bool PrivateSecretService::startKeyring()
 
 void PrivateSecretService::stop()
 {
-    for (std::unique_ptr<QProcess> *process : {&keyring_, &bus_}) {
-        if (*process && (*process)->state() != QProcess::NotRunning) {
-            (*process)->terminate();
-            if (!(*process)->waitForFinished(3000)) {
-                (*process)->kill();
-                (*process)->waitForFinished(1000);
-            }
+    if (keyring_ && keyring_->state() != QProcess::NotRunning) {
+        keyring_->terminate();
+        if (!keyring_->waitForFinished(3000)) {
+            keyring_->kill();
+            keyring_->waitForFinished(1000);
         }
-        process->reset();
     }
+    keyring_.reset();
+    bus_.reset();
 }
 
 } // namespace murva::test

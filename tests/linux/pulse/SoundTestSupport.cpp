@@ -1,34 +1,15 @@
 #include "SoundTestSupport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QElapsedTimer>
-#include <QThread>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cmath>
-#include <csignal>
 #include <ctime>
 #include <unistd.h>
 
 namespace murva::test {
 namespace {
-
-bool runTool(const QString &program, const QStringList &arguments, QByteArray *output = nullptr,
-             const QString &server = {})
-{
-    QProcess process;
-    if (!server.isEmpty()) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("PULSE_SERVER", server);
-        process.setProcessEnvironment(environment);
-    }
-    process.start(program, arguments);
-    if (!process.waitForFinished(15000))
-        return false;
-    if (output)
-        *output = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
 
 std::int64_t sampleNs(const SoundBuffer &buffer, std::size_t index)
 {
@@ -52,10 +33,7 @@ SoundCapture::Callbacks SoundLog::callbacks()
         std::lock_guard lock(mutex_);
         buffers_.push_back(std::move(buffer));
     };
-    callbacks.broken = [this] {
-        if (broken_++ == 0)
-            brokenAtNs_ = monotonicNowNs();
-    };
+    callbacks.broken = [this] { ++broken_; };
     return callbacks;
 }
 
@@ -99,7 +77,7 @@ PlayWindow playInto(const QString &sink, const QString &path, const QString &ser
 {
     PlayWindow window;
     window.beforeNs = monotonicNowNs();
-    window.played = runTool("paplay", {"--device=" + sink, path}, nullptr, server);
+    window.played = runTool("paplay", {"--device=" + sink, path}, nullptr, {"PULSE_SERVER=" + server});
     window.afterNs = monotonicNowNs();
     return window;
 }
@@ -107,7 +85,7 @@ PlayWindow playInto(const QString &sink, const QString &path, const QString &ser
 std::optional<double> sinkLatencySec(const QString &sink, const QString &server)
 {
     QByteArray listing;
-    if (!runTool("pactl", {"list", "sinks"}, &listing, server))
+    if (!runTool("pactl", {"list", "sinks"}, &listing, {"PULSE_SERVER=" + server}))
         return std::nullopt;
     bool inSink = false;
     for (const QByteArray &rawLine : listing.split('\n')) {
@@ -120,106 +98,23 @@ std::optional<double> sinkLatencySec(const QString &sink, const QString &server)
     return std::nullopt;
 }
 
-std::vector<std::map<QString, QString>> ownSourceOutputs(const QString &server)
+std::vector<std::map<QString, QString>> ownSourceOutputs()
 {
     QByteArray listing;
-    if (!runTool("pactl", {"list", "source-outputs"}, &listing, server))
+    if (!runTool("pactl", {"--format=json", "list", "source-outputs"}, &listing))
         return {};
+    const QString wanted = QString::number(getpid());
     std::vector<std::map<QString, QString>> outputs;
-    for (const QByteArray &rawLine : listing.split('\n')) {
-        const QString line = QString::fromUtf8(rawLine).trimmed();
-        if (line.startsWith("Source Output #")) {
-            outputs.push_back({{"index", line.mid(15)}});
+    for (const QJsonValue &entry : QJsonDocument::fromJson(listing).array()) {
+        const QJsonObject properties = entry.toObject().value("properties").toObject();
+        if (properties.value("application.process.id").toString() != wanted)
             continue;
-        }
-        const qsizetype equals = line.indexOf(" = ");
-        if (outputs.empty() || equals < 0)
-            continue;
-        QString value = line.mid(equals + 3);
-        if (value.startsWith('"') && value.endsWith('"'))
-            value = value.mid(1, value.size() - 2);
-        outputs.back()[line.left(equals)] = value;
+        std::map<QString, QString> copy;
+        for (auto it = properties.begin(); it != properties.end(); ++it)
+            copy[it.key()] = it.value().toString();
+        outputs.push_back(std::move(copy));
     }
-    const QString pid = QString::number(getpid());
-    std::erase_if(outputs, [&](const auto &properties) {
-        const auto found = properties.find("application.process.id");
-        return found == properties.end() || found->second != pid;
-    });
     return outputs;
-}
-
-PrivateSoundServer::PrivateSoundServer()
-{
-    const QString runtime = folder_.path() + "/runtime";
-    const QString home = folder_.path() + "/home";
-    QDir().mkpath(runtime);
-    QDir().mkpath(home);
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_RUNTIME_DIR", runtime);
-    environment.insert("HOME", home);
-    environment.remove("PULSE_SERVER");
-    process_.setProcessEnvironment(environment);
-    process_.setProcessChannelMode(QProcess::MergedChannels);
-    process_.start("pulseaudio",
-                   {"--daemonize=no", "--exit-idle-time=-1", "--disallow-exit=yes", "--use-pid-file=no", "-n",
-                    "--load=module-native-protocol-unix auth-anonymous=1 socket=" + folder_.path() + "/native"});
-    if (!process_.waitForStarted(5000))
-        return;
-    QElapsedTimer waited;
-    waited.start();
-    while (!control({"info"})) {
-        if (waited.elapsed() > 10000)
-            return;
-        QThread::msleep(50);
-    }
-    QByteArray index;
-    running_ = control({"load-module", "module-null-sink", "sink_name=speakers"}, &index)
-        && control({"load-module", "module-null-sink", "sink_name=micfeed"})
-        && control({"load-module", "module-remap-source", "source_name=mic", "master=micfeed.monitor"})
-        && control({"set-default-sink", "speakers"}) && control({"set-default-source", "mic"});
-    speakersModule_ = QString::fromUtf8(index).trimmed();
-}
-
-bool PrivateSoundServer::control(const QStringList &arguments, QByteArray *output)
-{
-    return runTool("pactl", arguments, output, QString::fromStdString(address()));
-}
-
-bool PrivateSoundServer::removeSpeakers()
-{
-    return control({"unload-module", speakersModule_});
-}
-
-bool PrivateSoundServer::addOutput(const QString &sink)
-{
-    return control({"load-module", "module-null-sink", "sink_name=" + sink}) && control({"set-default-sink", sink});
-}
-
-bool PrivateSoundServer::addMicrophone(const QString &source)
-{
-    const QString feed = source + "feed";
-    return control({"load-module", "module-null-sink", "sink_name=" + feed})
-        && control({"load-module", "module-remap-source", "source_name=" + source, "master=" + feed + ".monitor"})
-        && control({"set-default-source", source});
-}
-
-PrivateSoundServer::~PrivateSoundServer()
-{
-    kill();
-}
-
-std::string PrivateSoundServer::address() const
-{
-    return "unix:" + (folder_.path() + "/native").toStdString();
-}
-
-void PrivateSoundServer::kill()
-{
-    if (process_.state() == QProcess::NotRunning)
-        return;
-    ::kill(static_cast<pid_t>(process_.processId()), SIGKILL);
-    process_.waitForFinished(5000);
 }
 
 } // namespace murva::test

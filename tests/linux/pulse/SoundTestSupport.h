@@ -1,11 +1,9 @@
 #pragma once
 
 #include "capture/SoundCapture.h"
+#include "support/PrivateServers.h"
 
-#include <QProcess>
 #include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
 
 #include <atomic>
 #include <cstdint>
@@ -26,15 +24,12 @@ public:
     std::vector<SoundBuffer> buffers(Side side) const;
     int deliveredCount() const { return delivered_; }
     int brokenCount() const { return broken_; }
-    // CLOCK_MONOTONIC time of the first `broken`, 0 before it.
-    std::int64_t brokenAtNs() const { return brokenAtNs_; }
 
 private:
     mutable std::mutex mutex_;
     std::vector<SoundBuffer> buffers_;
     std::atomic<int> delivered_{0};
     std::atomic<int> broken_{0};
-    std::atomic<std::int64_t> brokenAtNs_{0};
 };
 
 // Time of the first sample louder than `threshold`, in CLOCK_MONOTONIC nanoseconds.
@@ -58,35 +53,6 @@ PlayWindow playInto(const QString &sink, const QString &path, const QString &ser
 std::optional<double> sinkLatencySec(const QString &sink, const QString &server = {});
 
 // The properties of this process's record streams on the server, one map each.
-std::vector<std::map<QString, QString>> ownSourceOutputs(const QString &server = {});
-
-// A sound server of this test alone, laid out like the desktop fixture's ("speakers"
-// the default sink, "mic" the default source fed by "micfeed"), that the test may
-// take apart or kill.
-class PrivateSoundServer {
-public:
-    PrivateSoundServer();
-    ~PrivateSoundServer();
-
-    bool isRunning() const { return running_; }
-    std::string address() const;
-    QString addressText() const { return QString::fromStdString(address()); }
-    // Removes the "speakers" sink, and with it the monitor the computer's sound comes from.
-    bool removeSpeakers();
-    // A new null sink made the default output.
-    bool addOutput(const QString &sink);
-    // A new source `source`, fed by a new null sink `<source>feed`, made the default input.
-    bool addMicrophone(const QString &source);
-    // Runs pactl against this server.
-    bool control(const QStringList &arguments, QByteArray *output = nullptr);
-    void kill();
-
-private:
-
-    QTemporaryDir folder_;
-    QProcess process_;
-    QString speakersModule_;
-    bool running_ = false;
-};
+std::vector<std::map<QString, QString>> ownSourceOutputs();
 
 } // namespace murva::test

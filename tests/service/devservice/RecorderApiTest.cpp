@@ -1,5 +1,4 @@
 #include "support/DevService.h"
-#include "HttpClient.h"
 
 #include <QElapsedTimer>
 #include <QJsonArray>

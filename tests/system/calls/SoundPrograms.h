@@ -2,9 +2,6 @@
 
 #include <QProcess>
 #include <QString>
-#include <QTemporaryDir>
-
-#include <string>
 
 namespace murva::test {
 
@@ -26,23 +23,6 @@ public:
     void stop();
 
 private:
-    QProcess process_;
-};
-
-// A PulseAudio server of the test's own at a fixed socket, that can be killed and
-// started again at the same address.
-class RestartableSoundServer {
-public:
-    RestartableSoundServer();
-    ~RestartableSoundServer();
-
-    bool start();
-    void kill();
-    // "unix:/path", as libpulse takes it.
-    QString address() const;
-
-private:
-    QTemporaryDir folder_;
     QProcess process_;
 };
 

@@ -7,44 +7,51 @@
 namespace murva {
 namespace {
 
-CommandLine parse(const QStringList &arguments)
+TEST(SelfTestOptions, ASecondsNumberAndAPathMakeASelfTestWithItsCompanions)
 {
-    return CommandLine::parse(QStringList{"murva-recorder"} + arguments);
-}
-
-TEST(SelfTestOptions, ANumberAndAPathMakeASelfTestWithItsCompanions)
-{
-    const CommandLine options = parse({"--switch", "--self-test", "6.5", "/tmp/a.mp4", "--browser", "--sound-only"});
-    ASSERT_TRUE(options.selfTest.has_value());
-    EXPECT_EQ(options.selfTest->seconds, 6.5);
-    EXPECT_EQ(options.selfTest->path, "/tmp/a.mp4");
-    EXPECT_TRUE(options.selfTest->switchTargets && options.selfTest->browser && options.selfTest->soundOnly);
-    EXPECT_FALSE(options.listWindows);
-
-    const CommandLine plain = parse({"--self-test", "6", "t.mp4"});
-    ASSERT_TRUE(plain.selfTest.has_value());
-    EXPECT_FALSE(plain.selfTest->switchTargets || plain.selfTest->browser || plain.selfTest->soundOnly);
-}
-
-TEST(SelfTestOptions, WithoutASecondsNumberAndAPathTheApplicationStartsAsUsual)
-{
-    EXPECT_FALSE(parse({"--self-test", "six", "/tmp/a.mp4"}).selfTest);
-    EXPECT_FALSE(parse({"--self-test", "6"}).selfTest);
-    EXPECT_FALSE(parse({"--self-test"}).selfTest);
-    EXPECT_FALSE(parse({"--sound-only", "6", "/tmp/a.mp4"}).selfTest);
-    // Lengths nobody can record.
-    EXPECT_FALSE(parse({"--self-test", "-1", "/tmp/a.mp4"}).selfTest);
-    EXPECT_FALSE(parse({"--self-test", "inf", "/tmp/a.mp4"}).selfTest);
-    EXPECT_FALSE(parse({"--self-test", "nan", "/tmp/a.mp4"}).selfTest);
-}
-
-TEST(SelfTestOptions, OnlyTheFirstSelfTestCountsAndListingIsSeparate)
-{
-    const CommandLine options = parse({"--self-test", "x", "y", "--self-test", "3", "z.mp4"});
-    EXPECT_FALSE(options.selfTest) << "the first --self-test is followed by no number";
-
-    const CommandLine listing = parse({"--list-windows", "--self-test", "3", "z.mp4"});
-    EXPECT_TRUE(listing.listWindows);
+    struct Case {
+        QStringList arguments;
+        std::optional<SelfTestOptions> selfTest; // only the fields below are compared
+        bool listWindows = false;
+    };
+    const auto selfTest = [](double seconds, QString path, bool switchTargets, bool browser, bool soundOnly) {
+        SelfTestOptions options;
+        options.seconds = seconds;
+        options.path = path;
+        options.switchTargets = switchTargets;
+        options.browser = browser;
+        options.soundOnly = soundOnly;
+        return std::optional(options);
+    };
+    const Case cases[] = {
+        {{"--switch", "--self-test", "6.5", "/tmp/a.mp4", "--browser", "--sound-only"},
+         selfTest(6.5, "/tmp/a.mp4", true, true, true)},
+        {{"--self-test", "6", "t.mp4"}, selfTest(6, "t.mp4", false, false, false)},
+        {{"--self-test", "six", "/tmp/a.mp4"}, std::nullopt},
+        {{"--self-test", "6"}, std::nullopt},
+        {{"--self-test"}, std::nullopt},
+        {{"--sound-only", "6", "/tmp/a.mp4"}, std::nullopt},
+        // Lengths nobody can record.
+        {{"--self-test", "-1", "/tmp/a.mp4"}, std::nullopt},
+        {{"--self-test", "inf", "/tmp/a.mp4"}, std::nullopt},
+        {{"--self-test", "nan", "/tmp/a.mp4"}, std::nullopt},
+        // Only the first --self-test counts.
+        {{"--self-test", "x", "y", "--self-test", "3", "z.mp4"}, std::nullopt},
+        {{"--list-windows", "--self-test", "3", "z.mp4"}, selfTest(3, "z.mp4", false, false, false), true},
+    };
+    for (const Case &test : cases) {
+        SCOPED_TRACE(qPrintable(test.arguments.join(u' ')));
+        const CommandLine options = CommandLine::parse(QStringList{"murva-recorder"} + test.arguments);
+        EXPECT_EQ(options.listWindows, test.listWindows);
+        ASSERT_EQ(options.selfTest.has_value(), test.selfTest.has_value());
+        if (test.selfTest) {
+            EXPECT_EQ(options.selfTest->seconds, test.selfTest->seconds);
+            EXPECT_EQ(options.selfTest->path, test.selfTest->path);
+            EXPECT_EQ(options.selfTest->switchTargets, test.selfTest->switchTargets);
+            EXPECT_EQ(options.selfTest->browser, test.selfTest->browser);
+            EXPECT_EQ(options.selfTest->soundOnly, test.selfTest->soundOnly);
+        }
+    }
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RecorderRun.h"
-#include "SimulatedCall.h"
+#include "support/RecorderRun.h"
+#include "support/SimulatedCall.h"
 
 #include "support/DevService.h"
 #include "support/TestMain.h"

@@ -6,29 +6,22 @@
 
 #include "LeftoversTest.h"
 
-#include <QDir>
-#include <QFile>
-#include <QRect>
+#include "support/PrivateServers.h"
+#include "support/TestWindowProcess.h"
 
-#include <csignal>
+#include <QRect>
 
 namespace murva::test {
 namespace {
 
 constexpr double startSec = 30;
 
-// Runs an X tool on `display` (the test's own when empty) and returns its output.
-QString xTool(const QString &program, const QStringList &arguments, const QString &display = {})
+// Runs an X tool and returns its output.
+QString xTool(const QString &program, const QStringList &arguments)
 {
-    QProcess tool;
-    if (!display.isEmpty()) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DISPLAY"), display);
-        tool.setProcessEnvironment(environment);
-    }
-    tool.start(program, arguments);
-    tool.waitForFinished(10000);
-    return QString::fromUtf8(tool.readAllStandardOutput());
+    QByteArray output;
+    runTool(program, arguments, &output);
+    return QString::fromUtf8(output);
 }
 
 // Visible windows whose title is exactly `title`, with their window type.
@@ -99,24 +92,14 @@ class FocusedWindow {
 public:
     FocusedWindow()
     {
-        process_.start(QStringLiteral(MURVA_TEST_WINDOW),
-                       {QStringLiteral("--title"), QStringLiteral("Someone's editor"), QStringLiteral("--geometry"),
-                        QStringLiteral("600x400+100+300")});
-        waitFor([&] { return process_.canReadLine() || process_.state() == QProcess::NotRunning; }, 10);
-        id_ = QString::fromUtf8(process_.readLine()).section(QLatin1Char(' '), 1).trimmed();
-        xTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), id_});
+        xTool(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"),
+                                          QString::number(window_.windowId())});
     }
-    ~FocusedWindow()
-    {
-        process_.terminate();
-        process_.waitForFinished(5000);
-    }
-    // xdotool prints decimal ids, the tool hexadecimal ones.
-    bool hasFocus() const { return focusedWindow().toULongLong() == id_.toULongLong(nullptr, 0); }
+    bool hasFocus() const { return focusedWindow().toULongLong() == window_.windowId(); }
 
 private:
-    QProcess process_;
-    QString id_;
+    TestWindowProcess window_{{QStringLiteral("--title"), QStringLiteral("Someone's editor"),
+                               QStringLiteral("--geometry"), QStringLiteral("600x400+100+300")}};
 };
 
 class DesktopRecorderTest : public LeftoversTest {
@@ -133,7 +116,7 @@ protected:
 
     void useDesktop(RecorderRun &run)
     {
-        run.setDesktop(true);
+        run.setMode(RecorderRun::Mode::desktop);
         run.setEnvironment(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
     }
 
@@ -286,7 +269,7 @@ TEST_F(DesktopRecorderTest, QuittingDuringARecordingKeepsItForTheNextLaunch)
         call->hangUp();
         ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
 
-        recorder->setDesktop(false);
+        recorder->setMode(RecorderRun::Mode::headless);
         relaunchAndExpectSaved();
     }
 }
@@ -295,14 +278,9 @@ TEST_F(DesktopRecorderTest, QuittingDuringARecordingKeepsItForTheNextLaunch)
 // it was writing stays readable and the next launch (on another display) saves it.
 TEST_F(DesktopRecorderTest, LostXServerLeavesTheRecordingForTheNextLaunch)
 {
-    QProcess xvfb;
-    xvfb.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    xvfb.start(QStringLiteral("Xvfb"), {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                                        QStringLiteral("0"), QStringLiteral("1280x720x24"), QStringLiteral("-nolisten"),
-                                        QStringLiteral("tcp")});
-    ASSERT_TRUE(waitFor([&] { return xvfb.canReadLine() || xvfb.state() == QProcess::NotRunning; }, 20));
-    const QString display = QLatin1Char(':') + QString::fromUtf8(xvfb.readLine()).trimmed();
-    ASSERT_NE(display, QStringLiteral(":"));
+    PrivateXServer xvfb(QSize(1280, 720));
+    ASSERT_TRUE(xvfb.running());
+    const QString display = QString::fromLatin1(xvfb.displayName());
     recorder->setEnvironment(QStringLiteral("DISPLAY"), display);
 
     ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
@@ -312,13 +290,12 @@ TEST_F(DesktopRecorderTest, LostXServerLeavesTheRecordingForTheNextLaunch)
     recorder->keepReading(12);
 
     xvfb.kill();
-    xvfb.waitForFinished(5000);
     ASSERT_TRUE(recorder->waitForExit(30)) << qPrintable(recorder->output());
     call.hangUp();
     ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("recording")));
 
     recorder->setEnvironment(QStringLiteral("DISPLAY"), qEnvironmentVariable("DISPLAY"));
-    recorder->setDesktop(false);
+    recorder->setMode(RecorderRun::Mode::headless);
     const QJsonObject meeting = relaunchAndExpectSaved();
     EXPECT_GE(meeting.value("durationSec").toDouble(), 1);
 }

@@ -1,59 +1,10 @@
 #include "PanelBus.h"
 
-#include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QThread>
 
 namespace murva::test {
-
-namespace {
-
-// A session bus that starts no service on demand: a call to the secret service would
-// otherwise start gnome-keyring, which then waits for a person to unlock it.
-const char busConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=/tmp</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-)";
-
-} // namespace
-
-PrivateBus::PrivateBus()
-{
-    config_.open();
-    config_.write(busConfig);
-    config_.flush();
-    daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config_.fileName(),
-                                                  QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
-    waitFor([this] { return daemon_.canReadLine() || daemon_.state() == QProcess::NotRunning; }, 10);
-    address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-    static int count = 0;
-    name_ = QStringLiteral("private-bus-%1").arg(++count);
-}
-
-PrivateBus::~PrivateBus()
-{
-    QDBusConnection::disconnectFromBus(name_);
-    daemon_.terminate();
-    daemon_.waitForFinished(5000);
-}
-
-QDBusConnection PrivateBus::connection() const
-{
-    return QDBusConnection::connectToBus(address_, name_);
-}
 
 StatusNotifierWatcher::StatusNotifierWatcher(QDBusConnection bus)
     : bus_(std::move(bus))
@@ -159,18 +110,6 @@ std::optional<ExportedMenu> menuOf(QDBusConnection bus, const QString &item)
     }
     const QDBusObjectPath menu = reply.arguments().at(0).value<QDBusVariant>().variant().value<QDBusObjectPath>();
     return ExportedMenu(bus, service, menu.path());
-}
-
-bool waitFor(const std::function<bool()> &condition, double limitSec)
-{
-    const QDeadlineTimer deadline(qint64(limitSec * 1000));
-    while (!condition()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-    }
-    return true;
 }
 
 } // namespace murva::test

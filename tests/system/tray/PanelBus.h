@@ -4,32 +4,12 @@
 #include <QDBusContext>
 #include <QDBusVariant>
 #include <QObject>
-#include <QProcess>
 #include <QStringList>
-#include <QTemporaryFile>
 
-#include <functional>
-#include <memory>
 #include <optional>
 #include <vector>
 
 namespace murva::test {
-
-// A private D-Bus session for one test: its own dbus-daemon, stopped at the end, with
-// no services started on demand.
-class PrivateBus {
-public:
-    PrivateBus();
-    ~PrivateBus();
-    QString address() const { return address_; }
-    QDBusConnection connection() const;
-
-private:
-    QTemporaryFile config_;
-    QProcess daemon_;
-    QString address_;
-    QString name_;
-};
 
 // The part of a desktop panel that tray items register with: the StatusNotifier
 // watcher with one host. Items are "service path" as they registered.
@@ -85,8 +65,5 @@ private:
 
 // The menu of the first item that registered with `watcher`: the item's "Menu" property.
 std::optional<ExportedMenu> menuOf(QDBusConnection bus, const QString &item);
-
-// Runs the event loop until `condition` holds or `limitSec` passes.
-bool waitFor(const std::function<bool()> &condition, double limitSec);
 
 } // namespace murva::test

@@ -2,10 +2,11 @@
 // panel reads it, the way in while no panel shows the icon, and a second launch.
 #include "PanelBus.h"
 
+#include "support/PrivateServers.h"
+#include "support/RecorderRun.h"
 #include "support/TestMain.h"
 
-#include <QFile>
-#include <QProcess>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -16,57 +17,19 @@ namespace {
 
 constexpr double startSec = 30;
 
-class DesktopApp {
-public:
-    explicit DesktopApp(const QString &busAddress) : busAddress_(busAddress) {}
-    ~DesktopApp()
-    {
-        for (auto &process : processes_) {
-            process->kill();
-            process->waitForFinished(5000);
-        }
-    }
-
-    QProcess &launch(const QStringList &arguments = {})
-    {
-        auto process = std::make_unique<QProcess>();
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);
-        process->setProcessEnvironment(environment);
-        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process->start(QStringLiteral(MURVA_RECORDER), arguments);
-        processes_.push_back(std::move(process));
-        return *processes_.back();
-    }
-
-    static QString log()
-    {
-        QFile file(privateHome() + QStringLiteral("/xdg_state_home/Murva Recorder.log"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-    static bool waitForLog(const QString &text, double limitSec = startSec)
-    {
-        return waitFor([&] { return log().contains(text); }, limitSec);
-    }
-
-private:
-    QString busAddress_;
-    std::vector<std::unique_ptr<QProcess>> processes_;
-};
-
 // Visible windows whose title is exactly `title` (xdotool reads the X server).
 bool windowShown(const QString &title)
 {
-    QProcess search;
-    search.start(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                              QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')});
-    search.waitForFinished(5000);
-    return !search.readAllStandardOutput().trimmed().isEmpty();
+    QByteArray found;
+    runTool(QStringLiteral("xdotool"),
+            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), u'^' + title + u'$'},
+            &found);
+    return !found.trimmed().isEmpty();
 }
 
-bool exitsWith(QProcess &process, int status, double limitSec = startSec)
+bool exitsWith(QProcess &process, int status)
 {
-    waitFor([&] { return process.state() == QProcess::NotRunning; }, limitSec);
+    waitFor([&] { return process.state() == QProcess::NotRunning; }, startSec);
     return process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit
         && process.exitCode() == status;
 }
@@ -79,7 +42,11 @@ protected:
             GTEST_SKIP() << "needs the private desktop";
         }
         ASSERT_FALSE(bus.address().isEmpty());
+        app.setMode(RecorderRun::Mode::desktop);
+        app.setEnvironment(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
     }
+
+    bool waitForLog(const QString &line) { return app.waitForLine(QRegularExpression::escape(line), startSec).has_value(); }
 
     std::optional<ExportedMenu> waitForMenu(StatusNotifierWatcher &watcher)
     {
@@ -90,7 +57,7 @@ protected:
     }
 
     PrivateBus bus;
-    DesktopApp app{bus.address()};
+    RecorderRun app;
 };
 
 // The panel may come before or after the app (an app opened at login often starts first).
@@ -102,40 +69,41 @@ TEST_F(TraySystemTest, PanelReadsTheMenuAndQuitsTheAppFromIt)
         if (panelFirst) {
             watcher = std::make_unique<StatusNotifierWatcher>(bus.connection());
         }
-        QProcess &process = app.launch();
+        app.launch();
         if (!panelFirst) {
-            ASSERT_TRUE(DesktopApp::waitForLog(QStringLiteral("launched")));
+            ASSERT_TRUE(waitForLog(QStringLiteral("launched")));
             watcher = std::make_unique<StatusNotifierWatcher>(bus.connection());
         }
         const std::optional<ExportedMenu> menu = waitForMenu(*watcher);
         ASSERT_TRUE(menu);
         EXPECT_EQ(menu->labels(), (QStringList{QStringLiteral("Finish setting up…"), QStringLiteral("Quit Murva Recorder")}));
         ASSERT_TRUE(menu->click(QStringLiteral("Quit")));
-        EXPECT_TRUE(exitsWith(process, 0));
+        EXPECT_TRUE(app.waitForExit(startSec));
+        EXPECT_EQ(app.exitCode(), 0);
     }
 }
 
 TEST_F(TraySystemTest, WithoutAPanelAWindowIsTheWayIn)
 {
-    QProcess &process = app.launch();
-    ASSERT_TRUE(DesktopApp::waitForLog(QStringLiteral("menu bar icon hidden")));
+    app.launch();
+    ASSERT_TRUE(waitForLog(QStringLiteral("menu bar icon hidden")));
     // Not set up (no account): welcome, never home.
     EXPECT_TRUE(waitFor([] { return windowShown(QStringLiteral("Murva")); }, startSec));
     EXPECT_FALSE(windowShown(QStringLiteral("Murva Recorder")));
     {
         StatusNotifierWatcher watcher(bus.connection());
         ASSERT_TRUE(waitForMenu(watcher));
-        EXPECT_TRUE(DesktopApp::waitForLog(QStringLiteral("tray: a panel shows the icon")));
+        EXPECT_TRUE(waitForLog(QStringLiteral("tray: a panel shows the icon")));
     }
     // The panel went away: hidden again, and the app runs on.
-    EXPECT_TRUE(DesktopApp::waitForLog(QStringLiteral("tray: no panel shows the icon")));
-    EXPECT_EQ(process.state(), QProcess::Running);
+    EXPECT_TRUE(waitForLog(QStringLiteral("tray: no panel shows the icon")));
+    EXPECT_TRUE(app.running());
 }
 
 TEST_F(TraySystemTest, ASecondLaunchHandsItsRequestToTheFirstAndEnds)
 {
     StatusNotifierWatcher watcher(bus.connection());
-    QProcess &first = app.launch();
+    app.launch();
     ASSERT_TRUE(waitForMenu(watcher));
     struct Case {
         QStringList arguments;
@@ -149,14 +117,14 @@ TEST_F(TraySystemTest, ASecondLaunchHandsItsRequestToTheFirstAndEnds)
     };
     for (const Case &test : cases) {
         SCOPED_TRACE(qPrintable(test.arguments.join(QLatin1Char(' '))));
-        QProcess &second = app.launch(test.arguments);
+        QProcess &second = app.launchAlongside(test.arguments);
         EXPECT_TRUE(exitsWith(second, 0));
         if (!test.handled.isEmpty()) {
-            EXPECT_TRUE(DesktopApp::waitForLog(test.handled));
+            EXPECT_TRUE(waitForLog(test.handled));
         }
         EXPECT_TRUE(waitFor([&] { return windowShown(test.window); }, startSec));
     }
-    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_TRUE(app.running());
     EXPECT_EQ(watcher.items().size(), 1);
 }
 

@@ -17,11 +17,14 @@ namespace murva::test {
 
 // One user of murva-recorder: private home and XDG folders, a settings file naming the
 // service, and a BROWSER that completes the sign-in without a person. Each launch() is a
-// new process on the same folders, like starting the app again. Headless by default; the
-// desktop app writes its lines only to its log file, which is then what is read.
+// new process on the same folders, like starting the app again. The headless app by
+// default; the desktop app writes its lines only to its log file, which is then what is
+// read; a command (--self-test, --list-windows) runs with just the arguments given.
 class RecorderRun {
 public:
-    explicit RecorderRun(const QUrl &apiBase);
+    enum class Mode { headless, desktop, command };
+
+    explicit RecorderRun(const QUrl &apiBase = {});
     ~RecorderRun();
 
     RecorderRun(const RecorderRun &) = delete;
@@ -30,9 +33,9 @@ public:
     // Changes only "apiBase" in the settings, keeping what the recorder wrote there.
     void setApiBase(const QUrl &apiBase);
 
-    // For the launches from now on: the desktop app or the headless one, and a variable
-    // of the environment (DISPLAY, DBUS_SESSION_BUS_ADDRESS) set, or removed when empty.
-    void setDesktop(bool desktop) { desktop_ = desktop; }
+    // For the launches from now on: what runs, and a variable of the environment
+    // (DISPLAY, DBUS_SESSION_BUS_ADDRESS) set, or removed when empty.
+    void setMode(Mode mode) { mode_ = mode; }
     void setEnvironment(const QString &name, const QString &value);
 
     // Starts the recorder; a running one is killed first.
@@ -65,6 +68,10 @@ public:
     bool waitForExit(double limitSec);
     int exitCode() const;
     bool crashed() const;
+    bool running() const { return process_ && process_->state() != QProcess::NotRunning; }
+    qint64 pid() const { return process_ ? process_->processId() : 0; }
+    // This launch's lines so far.
+    const QStringList &lines() const { return lines_; }
 
     // This launch's output, for failure messages.
     QString output() const;
@@ -86,7 +93,7 @@ private:
     std::unique_ptr<QProcess> process_;
     QStringList lines_;
     QByteArray errors_;
-    bool desktop_ = false;
+    Mode mode_ = Mode::headless;
     std::vector<std::pair<QString, QString>> environment_;
     qint64 logRead_ = 0;
     QByteArray logPartial_;

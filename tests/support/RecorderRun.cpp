@@ -61,6 +61,9 @@ void RecorderRun::setEnvironment(const QString &name, const QString &value)
 
 void RecorderRun::setApiBase(const QUrl &apiBase)
 {
+    if (apiBase.isEmpty()) { // no service: the settings stay as a fresh user's
+        return;
+    }
     QSettings settings(settingsFile(folder_.path()), QSettings::IniFormat);
     settings.setValue(QStringLiteral("apiBase"), apiBase.toString());
     settings.sync();
@@ -94,7 +97,7 @@ std::unique_ptr<QProcess> RecorderRun::start(const QStringList &arguments) const
     }
     process->setProcessEnvironment(environment);
     process->start(QStringLiteral(MURVA_RECORDER),
-                   desktop_ ? arguments : QStringList{QStringLiteral("--headless")} + arguments);
+                   mode_ == Mode::headless ? QStringList{QStringLiteral("--headless")} + arguments : arguments);
     process->waitForStarted(5000);
     return process;
 }
@@ -153,7 +156,7 @@ QString RecorderRun::launchAndSignIn()
 {
     launch({QStringLiteral("--connect")});
     const auto connected = waitForLine(QStringLiteral("sign-in: connected account (\\S+)"), 30);
-    if (!connected || (!desktop_ && !waitForLine(QStringLiteral("headless: signed in"), 15))
+    if (!connected || (mode_ == Mode::headless && !waitForLine(QStringLiteral("headless: signed in"), 15))
         || !waitForLine(QStringLiteral("screen: checked"), 30)) {
         return {};
     }
@@ -171,7 +174,7 @@ bool RecorderRun::readSome(int waitMs)
     if (!process_) {
         return false;
     }
-    if (desktop_) {
+    if (mode_ == Mode::desktop) {
         return readLog(waitMs);
     }
     if (!process_->canReadLine() && process_->state() != QProcess::NotRunning) {
@@ -238,7 +241,7 @@ void RecorderRun::keepReading(double seconds)
 {
     QDeadlineTimer deadline(qint64(seconds * 1000));
     while (!deadline.hasExpired()) {
-        if (desktop_ && process_) { // also after it ended: others may write to the log
+        if (mode_ == Mode::desktop && process_) { // also after it ended: others may write to the log
             readLog(int(std::min<qint64>(deadline.remainingTime(), 200)));
             continue;
         }
