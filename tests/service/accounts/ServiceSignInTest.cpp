@@ -4,9 +4,11 @@
 #include "accounts/SignIn.h"
 #include "api/RecorderAPI.h"
 #include "api/SaveError.h"
+#include "log/Log.h"
 #include "support/AwaitTask.h"
 #include "support/DevService.h"
 
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QUrlQuery>
@@ -110,6 +112,28 @@ TEST_F(ServiceSignIn, ConcurrentCallersOfAnExpiredAccountMakeOneRefresh)
     EXPECT_NO_THROW(await([&] { return api.me(); }));
 }
 
+TEST_F(ServiceSignIn, ATokenIsRefreshedFromTheMomentItExpires)
+{
+    const QString id = await([&] { return signIn->connect(); });
+    const AccountConnection before = signIn->connections().first();
+    EXPECT_EQ(await([&] { return signIn->accessToken(QStringLiteral("nobody")); }), std::nullopt);
+
+    now = before.tokens.expiresAt.addSecs(-1);
+    EXPECT_EQ(await([&] { return signIn->accessToken(id); }), before.tokens.accessToken);
+    EXPECT_TRUE(refreshesIn(service.requests("/oauth/token")).isEmpty());
+
+    now = before.tokens.expiresAt;
+    const std::optional<QString> renewed = await([&] { return signIn->accessToken(id); });
+    ASSERT_TRUE(renewed);
+    EXPECT_NE(*renewed, before.tokens.accessToken);
+    const QStringList refreshes = refreshesIn(service.requests("/oauth/token"));
+    ASSERT_EQ(refreshes.size(), 1);
+    const QUrlQuery sent(refreshes.first());
+    EXPECT_EQ(sent.queryItemValue("refresh_token"), before.tokens.refreshToken);
+    EXPECT_EQ(sent.queryItemValue("client_id"), before.clientId);
+    EXPECT_EQ(AccountsFormat::decode(*keychain.item)->find(id)->tokens.accessToken, *renewed);
+}
+
 TEST_F(ServiceSignIn, ARefusedRefreshRemovesTheAccountAndMovesTheActiveOne)
 {
     const QString older = await([&] { return signIn->connect(); });
@@ -123,6 +147,12 @@ TEST_F(ServiceSignIn, ARefusedRefreshRemovesTheAccountAndMovesTheActiveOne)
     EXPECT_EQ(signIn->connections().first().id, older);
     EXPECT_EQ(signIn->activeId(), older);
     EXPECT_EQ(AccountsFormat::decode(*keychain.item), signIn->saved());
+
+    // Refused for the last account too: nothing is left in the keychain.
+    service.inject("/oauth/token", 400, R"({"error": "invalid_grant"})");
+    EXPECT_EQ(await([&] { return signIn->accessToken(older); }), std::nullopt);
+    EXPECT_TRUE(signIn->connections().isEmpty());
+    EXPECT_FALSE(keychain.item);
 
     // The API client turns the missing token into signIn without sending anything.
     RecorderAPI api(service.base(), [this, newer]() { return signIn->accessToken(newer); });
@@ -154,6 +184,28 @@ TEST_F(ServiceSignIn, AFailingTokenEndpointKeepsTheAccountAndItsTokens)
     const std::optional<QString> token = await([&] { return signIn->accessToken(id); });
     ASSERT_TRUE(token);
     EXPECT_NE(*token, before.connections.first().tokens.accessToken);
+}
+
+TEST_F(ServiceSignIn, NoSecretReachesTheLog)
+{
+    const QString id = await([&] { return signIn->connect(); });
+    QStringList secrets{signIn->connections().first().tokens.accessToken,
+                        signIn->connections().first().tokens.refreshToken};
+    expireTokens();
+    await([&] { return signIn->accessToken(id); });
+    secrets << signIn->connections().first().tokens.accessToken << signIn->connections().first().tokens.refreshToken;
+    expireTokens();
+    service.inject("/oauth/token", 400, R"({"error": "invalid_grant", "access_token": "leaked"})");
+    await([&] { return signIn->accessToken(id); });
+
+    Log::flush();
+    QFile log(Log::filePath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray text = log.readAll();
+    EXPECT_TRUE(text.contains("accounts: ")) << text.constData();
+    for (const QString &secret : secrets + QStringList{"leaked", "code_verifier"}) {
+        EXPECT_FALSE(text.contains(secret.toUtf8())) << qPrintable(secret) << "\n" << text.constData();
+    }
 }
 
 } // namespace
