@@ -5,7 +5,6 @@
 #include "support/AwaitTask.h"
 #include "support/DevService.h"
 
-#include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -56,13 +55,9 @@ TEST(ChromiumSignIn, ARealBrowserCompletesTheSignIn)
     await(signIn.load());
 
     const QString id = await(signIn.connect());
+    // What is stored after a sign-in is proven in ServiceSignInTest, with a simpler browser.
     EXPECT_EQ(signIn.activeId(), id);
-    ASSERT_TRUE(keychain.item);
-    EXPECT_EQ(AccountsFormat::decode(*keychain.item), signIn.saved());
     EXPECT_EQ(service.requests("/oauth/authorize").size(), 1);
-    const std::optional<QString> token = await(signIn.accessToken(id));
-    ASSERT_TRUE(token);
-    EXPECT_FALSE(token->isEmpty());
 }
 
 } // namespace

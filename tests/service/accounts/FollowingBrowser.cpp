@@ -14,10 +14,7 @@ bool FollowingBrowser::open(const QUrl &address)
     visited.append(address);
     QNetworkReply *reply = network_.get(QNetworkRequest(address));
     QObject::connect(reply, &QNetworkReply::redirected, reply, [this](const QUrl &next) { visited.append(next); });
-    QObject::connect(reply, &QNetworkReply::finished, reply, [this, reply] {
-        lastPage = reply->readAll();
-        reply->deleteLater();
-    });
+    QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
     return true;
 }
 

@@ -16,7 +16,6 @@ public:
     bool open(const QUrl &address) override;
 
     QList<QUrl> visited;
-    QByteArray lastPage;
 
 private:
     QNetworkAccessManager network_;

@@ -3,16 +3,14 @@
 #include "oauth/OAuth.h"
 #include "oauth/OAuthRequests.h"
 
+#include "service/accounts/FollowingBrowser.h"
 #include "support/AwaitTask.h"
 #include "support/DevService.h"
 
-#include <QCoroNetworkReply>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QTcpServer>
-#include <QUrlQuery>
 
 #include <gtest/gtest.h>
 
@@ -21,40 +19,14 @@
 namespace murva {
 namespace {
 
-// What a browser does with the authorization address: the service approves at once
-// with a redirect, which is then followed to the loopback server. Hands back the
-// redirect address.
-QCoro::Task<QUrl> browse(QNetworkAccessManager &network, const QUrl &authorizeUrl)
-{
-    QNetworkRequest approve(authorizeUrl);
-    approve.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    std::unique_ptr<QNetworkReply> approval(network.get(approve));
-    QNetworkReply *approving = approval.get();
-    co_await approving;
-    const QUrl location = approval->header(QNetworkRequest::LocationHeader).toUrl();
-    if (location.isValid()) {
-        std::unique_ptr<QNetworkReply> page(network.get(QNetworkRequest(location)));
-        QNetworkReply *loading = page.get();
-        co_await loading;
-    }
-    co_return location;
-}
-
 class OAuthService : public testing::Test {
 protected:
     void SetUp() override
     {
         service.reset();
         discovery = test::await(OAuth::fetchDiscovery(network, service.base()));
-        callback = test::await(Callback::open(options()));
+        callback = test::await(Callback::open({.waitSec = 10}));
         clientId = test::await(OAuth::registerClient(network, discovery, "Murva Recorder", callback->redirectUri()));
-    }
-
-    static Callback::Options options()
-    {
-        Callback::Options quick;
-        quick.waitSec = 10;
-        return quick;
     }
 
     // The browser part of a sign-in: the code that reached the loopback server.
@@ -64,7 +36,7 @@ protected:
         auto code = callback->waitForCode(state);
         const QUrl url = OAuth::authorizeURL(discovery, clientId, callback->redirectUri(),
                                              OAuth::challenge(verifier), state);
-        test::await(browse(network, url));
+        browser.open(url);
         return test::await(std::move(code));
     }
 
@@ -76,6 +48,7 @@ protected:
 
     test::DevService service = test::DevService::fromEnvironment();
     QNetworkAccessManager network;
+    test::FollowingBrowser browser;
     Discovery discovery;
     std::shared_ptr<Callback> callback;
     QString clientId;
@@ -113,13 +86,6 @@ TEST_F(OAuthService, ExchangesTheCodeAndRefreshes)
 
     const QJsonObject sent = service.requests(discovery.token.path()).first().toObject();
     EXPECT_EQ(sent.value("headers").toObject().value("content-type").toString(), "application/x-www-form-urlencoded");
-
-    // The access token opens the API.
-    QNetworkRequest me(service.url("/recorder/me"));
-    me.setRawHeader("Authorization", "Bearer " + tokens->accessToken.toUtf8());
-    std::unique_ptr<QNetworkReply> reply(network.get(me));
-    test::await(qCoro(reply.get()).waitForFinished());
-    EXPECT_EQ(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 200);
 
     const OAuth::TokenReply refreshed = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
     ASSERT_EQ(refreshed.status, 200) << refreshed.body.toStdString();
