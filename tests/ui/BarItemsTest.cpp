@@ -9,6 +9,7 @@ namespace murva {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 using Kind = BarItem::Kind;
 
 const SystemTime now = timeFromMillisecondsSince1970(1.77e12);
@@ -29,10 +30,10 @@ QStringList shown(const std::vector<BarItem> &items)
             out << QLatin1Char('[') + item.text + QLatin1Char(']');
             break;
         case Kind::closeButton:
-            out << QStringLiteral("x ") + item.text;
+            out << u"x "_s + item.text;
             break;
         case Kind::progress:
-            out << QStringLiteral("%") + QString::number(qRound(item.progress * 100));
+            out << u"%"_s + QString::number(qRound(item.progress * 100));
             break;
         default:
             break;
@@ -43,27 +44,24 @@ QStringList shown(const std::vector<BarItem> &items)
 
 TEST(BarItems, EveryPhase)
 {
-    Settings().setLanguage(QStringLiteral("en"));
+    Settings().setLanguage(u"en"_s);
     struct Case {
         ModelPhase phase;
         QStringList content;
     };
     const Case cases[] = {
         {ModelPhase::idle(), {}},
-        {ModelPhase::asking(Call{CallApp::zoom, std::nullopt, true, AudioOwner::browser()}), {QStringLiteral("Record this call"), QStringLiteral("[Record]"), QStringLiteral("[Not now]")}},
-        {ModelPhase::recording(now - 83s), {QStringLiteral("01:23"), QStringLiteral("[Stop and save]")}},
-        {ModelPhase::saving(0.3), {QStringLiteral("Saving…"), QStringLiteral("%30")}},
-        {ModelPhase::saved(QStringLiteral("m"), 59.9),
-         {QStringLiteral("Saved in Murva"), QStringLiteral("Only 00:59 recorded"), QStringLiteral("[Open]"), QStringLiteral("x Close")}},
-        {ModelPhase::saved(QStringLiteral("m"), 60), {QStringLiteral("Saved in Murva"), QStringLiteral("[Open]"), QStringLiteral("x Close")}},
-        {ModelPhase::failed(QStringLiteral("r"), SaveError::signIn),
-         {QStringLiteral("Please sign in again."), QStringLiteral("[Sign in]"), QStringLiteral("x Close")}},
-        {ModelPhase::failed(QStringLiteral("r"), SaveError::tooBig),
-         {QStringLiteral("This recording is too large to be saved."), QStringLiteral("[Try again]"), QStringLiteral("x Close")}},
+        {ModelPhase::asking(Call{CallApp::zoom, std::nullopt, true, AudioOwner::browser()}), {u"Record this call"_s, u"[Record]"_s, u"[Not now]"_s}},
+        {ModelPhase::recording(now - 83s), {u"01:23"_s, u"[Stop and save]"_s}},
+        {ModelPhase::saving(0.3), {u"Saving…"_s, u"%30"_s}},
+        {ModelPhase::saved(u"m"_s, 59.9), {u"Saved in Murva"_s, u"Only 00:59 recorded"_s, u"[Open]"_s, u"x Close"_s}},
+        {ModelPhase::saved(u"m"_s, 60), {u"Saved in Murva"_s, u"[Open]"_s, u"x Close"_s}},
+        {ModelPhase::failed(u"r"_s, SaveError::signIn), {u"Please sign in again."_s, u"[Sign in]"_s, u"x Close"_s}},
+        {ModelPhase::failed(u"r"_s, SaveError::tooBig),
+         {u"This recording is too large to be saved."_s, u"[Try again]"_s, u"x Close"_s}},
     };
-    for (const Case &test : cases) {
+    for (const Case &test : cases)
         EXPECT_EQ(shown(barItems(test.phase, now)), test.content) << qPrintable(ModelPhase::name(test.phase.kind()));
-    }
 }
 
 } // namespace

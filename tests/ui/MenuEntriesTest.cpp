@@ -9,6 +9,7 @@ namespace murva {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 using Kind = MenuEntry::Kind;
 
 const SystemTime now = timeFromMillisecondsSince1970(1.77e12);
@@ -18,8 +19,8 @@ AccountConnection account(const QString &id, bool withMe)
     AccountConnection connection{id, {}, {}, std::nullopt};
     if (withMe) {
         Me me;
-        me.app = QStringLiteral("Team ") + id;
-        me.email = id + QStringLiteral("@example.com");
+        me.app = u"Team "_s + id;
+        me.email = id + u"@example.com"_s;
         connection.me = me;
     }
     return connection;
@@ -30,16 +31,15 @@ MenuState ready()
     MenuState state;
     state.ready = true;
     state.now = now;
-    state.accounts = {account(QStringLiteral("A"), true)};
-    state.activeId = QStringLiteral("A");
+    state.accounts = {account(u"A"_s, true)};
+    state.activeId = u"A"_s;
     state.me = state.accounts.front().me;
     return state;
 }
 
 NextMeeting meetingBetween(SystemTime start, SystemTime end)
 {
-    return NextMeeting{QStringLiteral("Planning"), start, end, QUrl(QStringLiteral("https://meet.example.com/x")),
-                       std::nullopt, {QStringLiteral("Grace")}, {}};
+    return NextMeeting{u"Planning"_s, start, end, QUrl(u"https://meet.example.com/x"_s), {}, {u"Grace"_s}, {}};
 }
 
 // The labels of the actions and texts, top to bottom; separators as "-", submenus with
@@ -50,13 +50,13 @@ QStringList labels(const std::vector<MenuEntry> &entries)
     for (const MenuEntry &entry : entries) {
         switch (entry.kind) {
         case Kind::separator:
-            out << QStringLiteral("-");
+            out << u"-"_s;
             break;
         case Kind::submenu:
-            out << entry.label + QStringLiteral(" {") + labels(entry.children).join(QStringLiteral(" | ")) + QLatin1Char('}');
+            out << entry.label + u" {"_s + labels(entry.children).join(u" | "_s) + QLatin1Char('}');
             break;
         case Kind::toggle:
-            out << (entry.checked ? QStringLiteral("[x] ") : QStringLiteral("[ ] ")) + entry.label;
+            out << (entry.checked ? u"[x] "_s : u"[ ] "_s) + entry.label;
             break;
         default:
             out << entry.label;
@@ -67,7 +67,7 @@ QStringList labels(const std::vector<MenuEntry> &entries)
 
 class MenuEntriesTest : public testing::Test {
 protected:
-    void SetUp() override { Settings().setLanguage(QStringLiteral("en")); }
+    void SetUp() override { Settings().setLanguage(u"en"_s); }
 };
 
 TEST_F(MenuEntriesTest, RecordingSectionFollowsThePhase)
@@ -77,24 +77,20 @@ TEST_F(MenuEntriesTest, RecordingSectionFollowsThePhase)
         QStringList section; // the lines between the account and the settings sections
     };
     const Case cases[] = {
-        {ModelPhase::idle(), {QStringLiteral("Record now")}},
-        {ModelPhase::saved(QStringLiteral("m"), 30), {QStringLiteral("Record now")}},
-        {ModelPhase::failed(QStringLiteral("r"), SaveError::offline), {QStringLiteral("Record now")}},
-        {ModelPhase::asking(Call{CallApp::zoom, std::nullopt, true, AudioOwner::browser()}), {QStringLiteral("Record this call")}},
-        {ModelPhase::recording(now - 75s), {QStringLiteral("Recording for 01:15"), QStringLiteral("Stop and save"),
-                                            QStringLiteral("Discard recording")}},
-        {ModelPhase::saving(0.459), {QStringLiteral("Saving… 45 %")}},
+        {ModelPhase::idle(), {u"Record now"_s}},
+        {ModelPhase::saved(u"m"_s, 30), {u"Record now"_s}},
+        {ModelPhase::failed(u"r"_s, SaveError::offline), {u"Record now"_s}},
+        {ModelPhase::asking(Call{CallApp::zoom, std::nullopt, true, AudioOwner::browser()}), {u"Record this call"_s}},
+        {ModelPhase::recording(now - 75s), {u"Recording for 01:15"_s, u"Stop and save"_s, u"Discard recording"_s}},
+        {ModelPhase::saving(0.459), {u"Saving… 45 %"_s}},
     };
     for (const Case &test : cases) {
         MenuState state = ready();
         state.phase = test.phase;
-        const QStringList menu = labels(menuEntries(state));
-        const QStringList expected = QStringList{QStringLiteral("Open Murva Recorder"), QStringLiteral("-"),
-                                                 QStringLiteral("Saves to A@example.com · Team A"), QStringLiteral("-")}
-            + test.section
-            + QStringList{QStringLiteral("-"), QStringLiteral("Settings…"), QStringLiteral("-"),
-                          QStringLiteral("Quit Murva Recorder")};
-        EXPECT_EQ(menu, expected) << qPrintable(ModelPhase::name(test.phase.kind()));
+        const QStringList expected = QStringList{u"Open Murva Recorder"_s, u"-"_s, u"Saves to A@example.com · Team A"_s,
+                                                 u"-"_s}
+            + test.section + QStringList{u"-"_s, u"Settings…"_s, u"-"_s, u"Quit Murva Recorder"_s};
+        EXPECT_EQ(labels(menuEntries(state)), expected) << qPrintable(ModelPhase::name(test.phase.kind()));
     }
 }
 
@@ -103,8 +99,7 @@ TEST_F(MenuEntriesTest, BeforeSetUpOnlyFinishingAndQuitting)
     MenuState state = ready();
     state.ready = false;
     state.phase = ModelPhase::recording(now);
-    EXPECT_EQ(labels(menuEntries(state)),
-              (QStringList{QStringLiteral("Finish setting up…"), QStringLiteral("-"), QStringLiteral("Quit Murva Recorder")}));
+    EXPECT_EQ(labels(menuEntries(state)), (QStringList{u"Finish setting up…"_s, u"-"_s, u"Quit Murva Recorder"_s}));
 }
 
 TEST_F(MenuEntriesTest, AccountSection)
@@ -115,20 +110,16 @@ TEST_F(MenuEntriesTest, AccountSection)
         QStringList lines;
     };
     const Case cases[] = {
-        {{account(QStringLiteral("A"), false)}, false, {QStringLiteral("Record into"), QStringLiteral("[x] Connecting account…")}},
-        {{account(QStringLiteral("A"), true), account(QStringLiteral("B"), true)},
-         true,
-         {QStringLiteral("Record into"), QStringLiteral("[x] Saves to A@example.com · Team A"),
-          QStringLiteral("[ ] Saves to B@example.com · Team B")}},
+        {{account(u"A"_s, false)}, false, {u"Record into"_s, u"[x] Connecting account…"_s}},
+        {{account(u"A"_s, true), account(u"B"_s, true)}, true,
+         {u"Record into"_s, u"[x] Saves to A@example.com · Team A"_s, u"[ ] Saves to B@example.com · Team B"_s}},
     };
     for (const Case &test : cases) {
         MenuState state = ready();
         state.accounts = test.accounts;
-        if (!test.withMe) {
+        if (!test.withMe)
             state.me.reset();
-        }
-        const QStringList menu = labels(menuEntries(state));
-        EXPECT_EQ(menu.mid(2, test.lines.size()), test.lines);
+        EXPECT_EQ(labels(menuEntries(state)).mid(2, test.lines.size()), test.lines);
     }
 }
 
@@ -136,30 +127,27 @@ TEST_F(MenuEntriesTest, NextMeetingOnlyUntilItEnds)
 {
     MenuState state = ready();
     state.next = meetingBetween(now + 30min, now + 90min);
-    EXPECT_TRUE(labels(menuEntries(state))[2].startsWith(QStringLiteral("Planning · in 30 min {Join meeting | Open in Murva | - | ")));
+    EXPECT_TRUE(labels(menuEntries(state))[2].startsWith(u"Planning · in 30 min {Join meeting | Open in Murva | - |"));
     state.next = meetingBetween(now - 60min, now);
-    EXPECT_FALSE(labels(menuEntries(state)).join(QLatin1Char('\n')).contains(QStringLiteral("Planning")));
+    EXPECT_FALSE(labels(menuEntries(state)).join(QLatin1Char('\n')).contains(u"Planning"_s));
 }
 
 TEST_F(MenuEntriesTest, RecordingRowsRetryOrOpenOnlyRegisteredOnes)
 {
     MenuState state = ready();
-    Recording unsaved(QStringLiteral("u"), QStringLiteral("Sync"), CallApp::zoom, now);
-    Recording registered(QStringLiteral("r"), QStringLiteral("Review"), CallApp::zoom, now);
-    registered.begun = Begun{QStringLiteral("meeting-7"), QStringLiteral("https://u.example.com"), now};
-    Recording unregistered(QStringLiteral("n"), QStringLiteral("Chat"), CallApp::zoom, now);
+    Recording unsaved(u"u"_s, u"Sync"_s, CallApp::zoom, now);
+    Recording registered(u"r"_s, u"Review"_s, CallApp::zoom, now);
+    registered.begun = Begun{u"meeting-7"_s, u"https://u.example.com"_s, now};
+    Recording unregistered(u"n"_s, u"Chat"_s, CallApp::zoom, now);
     state.unsaved = {unsaved};
     state.recent = {registered, unregistered};
     std::vector<std::pair<MenuCommand, QString>> commands;
     for (const MenuEntry &entry : menuEntries(state)) {
-        if (entry.label.contains(QStringLiteral("Sync")) || entry.label.contains(QStringLiteral("Review"))
-            || entry.label.contains(QStringLiteral("Chat"))) {
+        if (entry.label.contains(u"Sync") || entry.label.contains(u"Review") || entry.label.contains(u"Chat"))
             commands.emplace_back(entry.command, entry.argument);
-        }
     }
-    const std::vector<std::pair<MenuCommand, QString>> expected{{MenuCommand::retry, QStringLiteral("u")},
-                                                                {MenuCommand::openMeeting, QStringLiteral("meeting-7")},
-                                                                {MenuCommand::none, QString()}};
+    const std::vector<std::pair<MenuCommand, QString>> expected{
+        {MenuCommand::retry, u"u"_s}, {MenuCommand::openMeeting, u"meeting-7"_s}, {MenuCommand::none, QString()}};
     EXPECT_EQ(commands, expected);
 }
 
@@ -171,17 +159,16 @@ TEST_F(MenuEntriesTest, IconTextIsTheClockOrACountdownWithinEightHours)
         std::optional<QString> text;
     };
     const Case cases[] = {
-        {ModelPhase::recording(now - 3725s), now + 10min, QStringLiteral("1:02:05")},
-        {ModelPhase::idle(), now + 8h, QStringLiteral("8 h 00")},
+        {ModelPhase::recording(now - 3725s), now + 10min, u"1:02:05"_s},
+        {ModelPhase::idle(), now + 8h, u"8 h 00"_s},
         {ModelPhase::idle(), now + 8h + 1s, std::nullopt},
         {ModelPhase::idle(), std::nullopt, std::nullopt},
     };
     for (const Case &test : cases) {
         MenuState state = ready();
         state.phase = test.phase;
-        if (test.nextStart) {
+        if (test.nextStart)
             state.next = meetingBetween(*test.nextStart, *test.nextStart + 1h);
-        }
         EXPECT_EQ(iconText(state), test.text);
     }
 }

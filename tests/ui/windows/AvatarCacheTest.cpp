@@ -48,14 +48,10 @@ private:
         const QByteArray request = socket->readAll();
         ++requests;
         const QByteArray path = request.split(' ').value(1);
-        if (path == "/stall") {
+        if (path == "/stall")
             return;
-        }
-        QByteArray status = "200 OK";
-        QByteArray body = path == "/image" ? png() : QByteArray("not a picture");
-        if (path == "/missing") {
-            status = "404 Not Found";
-        }
+        const QByteArray status = path == "/missing" ? "404 Not Found" : "200 OK";
+        const QByteArray body = path == "/image" ? png() : QByteArray("not a picture");
         socket->write("HTTP/1.1 " + status + "\r\nContent-Length: " + QByteArray::number(body.size())
                       + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
