@@ -67,6 +67,7 @@ TEST(SignIn, RememberSelectAndRemoveKeepTheItemInStep)
     // Two accounts without an address count as the same person too.
     await([&] { return signIn.remember(person("Acme", std::nullopt), "B"); });
     EXPECT_EQ(idsOf(signIn.connections()), (QStringList{"B", "D"}));
+    EXPECT_EQ(signIn.activeId(), QStringLiteral("D")); // C, the one dropped, was not active
     EXPECT_EQ(harness.stored(), signIn.saved());
 
     await([&] { return signIn.select("B"); });
@@ -126,7 +127,7 @@ TEST(SignIn, ALockedKeychainIsNeverOverwritten)
 {
     SignInHarness harness;
     const QDateTime later = fixedNow().addDays(1);
-    harness.store({"A", {account("A", later, person("Acme", "ada@example.com")),
+    harness.store({"Z", {account("A", later, person("Acme", "ada@example.com")),
                          account("Z", later, person("Other", "zed@example.com"))}});
     const QByteArray original = *harness.keychain.item;
     harness.keychain.locked = true;

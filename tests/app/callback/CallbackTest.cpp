@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <memory>
 #include <vector>
 
@@ -192,6 +196,50 @@ TEST(Callback, HostileConnectionsDoNotBlockTheRedirect)
         stillOpen += socket->state() == QAbstractSocket::ConnectedState ? 1 : 0;
     }
     EXPECT_EQ(stillOpen, 0);
+}
+
+// Neither limit waits for the read limit: a head at the size limit is answered as it
+// stands, and a connection beyond the most kept drops one at once.
+TEST(Callback, LimitsApplyAtOnce)
+{
+    Callback::Options options = quick();
+    options.readLimitSec = 60;
+    options.maxConnections = 2;
+    const auto callback = openCallback(options);
+    QByteArray head = "GET /callback?pad=";
+    head += QByteArray(Callback::kMaxRequestBytes - head.size(), 'a');
+    EXPECT_FALSE(exchange(callback->port(), {head}).head.isEmpty());
+
+    std::vector<std::unique_ptr<QTcpSocket>> silent;
+    int dropped = 0;
+    for (int i = 0; i < 3; ++i) {
+        silent.push_back(std::make_unique<QTcpSocket>());
+        QObject::connect(silent.back().get(), &QTcpSocket::disconnected, [&] { ++dropped; });
+        silent.back()->connectToHost(QHostAddress::LocalHost, callback->port());
+    }
+    for (int turn = 0; turn < 100 && dropped == 0; ++turn) {
+        spin(20);
+    }
+    EXPECT_EQ(dropped, 1);
+}
+
+// With every file descriptor taken no server can listen, and there is no callback.
+TEST(Callback, NoLoopbackServerNoCallback)
+{
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    rlimit lowered = limit;
+    lowered.rlim_cur = std::min<rlim_t>(limit.rlim_cur, 256);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    std::vector<int> taken{::open("/dev/null", O_RDONLY)};
+    while (taken.back() >= 0) {
+        taken.push_back(::dup(taken.front()));
+    }
+    EXPECT_THROW(test::await(Callback::open(quick())), SaveError);
+    for (const int fd : taken) {
+        ::close(fd);
+    }
+    setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 TEST(Callback, HostileRedirectsFailTheSignIn)

@@ -259,6 +259,7 @@ public:
         Me me;
         me.app = QStringLiteral("Murva ") + account.value_or(QString());
         me.locale = meLocale;
+        me.meetingsUrl = QUrl(QStringLiteral("https://%1.example.com/meetings").arg(account.value_or(QString())));
         co_return me;
     }
     QCoro::Task<std::optional<NextMeeting>> next(const std::optional<QString> &accountArgument) override

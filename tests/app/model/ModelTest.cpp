@@ -73,7 +73,13 @@ protected:
             return std::make_unique<FakeCapture>(script);
         };
         parts.store = store;
-        parts.watcher = std::make_unique<CallWatcher>(std::make_unique<NoProcesses>());
+        auto sounds = std::make_unique<NoProcesses>();
+        processes = sounds.get();
+        parts.watcher = std::make_unique<CallWatcher>(std::move(sounds));
+        watcher = parts.watcher.get();
+        parts.checkScreen = checkScreen;
+        parts.trayIcon = trayIcon;
+        parts.tabAddresses = [this]() -> QCoro::Task<QStringList> { co_return tabs; };
         parts.accounts = accounts;
         parts.service = service;
         parts.permissions = permissions;
@@ -121,6 +127,11 @@ protected:
     std::shared_ptr<FakeBrowser> browser = std::make_shared<FakeBrowser>();
     std::shared_ptr<FakeInspector> inspector = std::make_shared<FakeInspector>();
     std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();
+    NoProcesses *processes = nullptr;
+    CallWatcher *watcher = nullptr;
+    std::function<QCoro::Task<bool>()> checkScreen;
+    std::function<TrayIconState()> trayIcon;
+    QStringList tabs;
     std::vector<std::shared_ptr<CaptureScript>> captures;
     CaptureResult nextResult{42, {}};
     std::shared_ptr<Gate> nextEndGate;
@@ -136,6 +147,7 @@ TEST_F(ModelTest, ACallIsRecordedSavedAndClearedAfterFiveSeconds)
 {
     launch();
     ASSERT_TRUE(model->ready());
+    EXPECT_EQ(welcomes, 0);
 
     model->handle(CallEvent::started(zoomCall));
     ASSERT_TRUE(model->isRecording());
@@ -331,7 +343,7 @@ TEST_F(ModelTest, QuittingKeepsALongRecordingForTheNextLaunch)
     await([&] { return model->finishForQuit(); });
     EXPECT_FALSE(store->get(shortId));
 
-    nextResult.durationSec = 60;
+    nextResult.durationSec = 10; // the shortest kept
     model->handle(CallEvent::started(zoomCall));
     const QString longId = model->currentRecording()->id;
     const ModelPhase before = model->phase();
@@ -341,16 +353,16 @@ TEST_F(ModelTest, QuittingKeepsALongRecordingForTheNextLaunch)
     const std::optional<Recording> kept = store->get(longId);
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->status, Recording::Status::failed);
-    EXPECT_EQ(kept->durationSec, 60);
+    EXPECT_EQ(kept->durationSec, 10);
     EXPECT_TRUE(service->saves.empty());
-    EXPECT_TRUE(logText().contains(QStringLiteral("kept 60 s to save at the next launch")));
+    EXPECT_TRUE(logText().contains(QStringLiteral("kept 10 s to save at the next launch")));
 
     // The next launch, signed in, saves it.
     model.reset();
     launch();
     ASSERT_EQ(service->saves.size(), 1u);
     EXPECT_EQ(service->saves[0].recording.id, longId);
-    EXPECT_EQ(service->saves[0].recording.durationSec, 60);
+    EXPECT_EQ(service->saves[0].recording.durationSec, 10);
 }
 
 TEST_F(ModelTest, LeftoversAreSavedAtLaunchByWhatTheirFilesHold)
@@ -427,7 +439,7 @@ TEST_F(ModelTest, LeftoversWaitWhileSignedOut)
     EXPECT_FALSE(model->ready());
     EXPECT_GE(welcomes, 1);
     // Not ready: a call is neither asked about nor recorded.
-    model->handle(CallEvent::started(zoomCall));
+    model->handle(CallEvent::started(Call{CallApp::zoom, std::nullopt, false, AudioOwner::app(CallApp::zoom)}));
     EXPECT_EQ(model->phase(), ModelPhase::idle());
     EXPECT_FALSE(model->isRecording());
 }
@@ -477,11 +489,7 @@ TEST_F(ModelTest, SampleMeetingsReplaceEvenAFailedAnswer)
     launch();
     await([&] { return model->refreshUpcoming(); });
     ASSERT_TRUE(model->upcoming());
-    ASSERT_EQ(model->upcoming()->size(), 4u);
-    const NextMeeting &first = model->upcoming()->front().meeting;
-    EXPECT_EQ(first.title, QStringLiteral("Heat pump quote walkthrough"));
-    EXPECT_EQ(secondsBetween(first.start, first.end), 3600);
-    EXPECT_FALSE((*model->upcoming())[2].meeting.link);
+    EXPECT_EQ(model->upcoming()->size(), 4u);
 }
 
 TEST_F(ModelTest, TheClockFetchesOnItsSchedule)
@@ -627,15 +635,96 @@ TEST_F(ModelTest, AFailedStartDeletesItsRecordAndAScreenRefusalBlocksTheScreen)
     EXPECT_TRUE(logText().contains(QStringLiteral("start failed: the display refused")));
 }
 
-TEST_F(ModelTest, PreviewShowsOnlyKnownSamplePhases)
+QCoro::Task<bool> passes()
 {
+    co_return true;
+}
+
+TEST_F(ModelTest, TheScreenIsCheckedAtLaunchOnlyOnceAndLeftoversStillSave)
+{
+    Settings().setScreenChecked(false);
+    Recording leftover(QStringLiteral("LEFT"), QStringLiteral("Call"), CallApp::zoom, clock->now());
+    leftover.status = Recording::Status::failed;
+    store->put(leftover);
+    int checks = 0;
+    checkScreen = [&checks] {
+        ++checks;
+        return passes();
+    };
     launch();
-    model->preview(QStringLiteral("unknown"));
-    EXPECT_EQ(model->phase(), ModelPhase::idle());
-    model->preview(QStringLiteral("failed"));
-    EXPECT_EQ(model->phase(), ModelPhase::failed(QStringLiteral("preview"), SaveError::offline));
-    model->notNow();
-    EXPECT_EQ(model->phase(), ModelPhase::idle());
+    EXPECT_TRUE(model->ready());
+    EXPECT_EQ(service->saves.size(), 1u);
+    permissions->screen = false; // taken back in the system settings
+    model->allowScreen();
+    EXPECT_TRUE(model->screenAsked());
+    permissions->screen = true;
+    model->allowScreen();
+    EXPECT_TRUE(model->ready());
+    EXPECT_EQ(checks, 1);
+}
+
+TEST_F(ModelTest, RecentHoldsTheFiveNewestSavedRecordings)
+{
+    for (int index = 0; index < 7; ++index) {
+        Recording record(QString::number(index), QStringLiteral("Call"), CallApp::zoom,
+                         clock->now() + std::chrono::minutes(index));
+        record.status = index == 6 ? Recording::Status::failed : Recording::Status::saved;
+        store->put(record);
+    }
+    launch();
+    QStringList ids;
+    for (const Recording &record : model->recent()) {
+        ids << record.id;
+    }
+    EXPECT_EQ(ids, (QStringList{"5", "4", "3", "2", "1"}));
+}
+
+TEST_F(ModelTest, AMeetingOpensWithTheAccountOfItsRecording)
+{
+    accounts->list.push_back(FakeAccounts::account(QStringLiteral("B")));
+    int minute = 0;
+    for (const QString &account : {QStringLiteral("B"), QStringLiteral("A")}) {
+        Recording record(account, QStringLiteral("Call"), CallApp::zoom, clock->now() + std::chrono::minutes(++minute));
+        record.status = Recording::Status::saved;
+        record.begun = Begun{QStringLiteral("m-") + account, QStringLiteral("https://up.example.com/x"), clock->now()};
+        record.connectionId = account;
+        store->put(record);
+    }
+    launch();
+    for (const auto &[meeting, host] : std::vector<std::pair<QString, QString>>{
+             {"m-B", "b.example.com"}, {"m-A", "a.example.com"}, {"unknown", "a.example.com"}}) {
+        model->open(meeting);
+        ASSERT_FALSE(browser->opened.empty());
+        EXPECT_EQ(browser->opened.back().host(), host) << meeting.toStdString();
+    }
+}
+
+TEST_F(ModelTest, AnUnsureBrowserCallIsAskedAboutUnlessAMurvaTabIsOpen)
+{
+    const Call unsure{CallApp::other, std::nullopt, false, AudioOwner::browser()};
+    for (const auto &[tab, asked] : std::vector<std::pair<QString, bool>>{
+             {"https://example.org/", true}, {"https://app.murva.example/meetings", false}}) {
+        tabs = {tab};
+        model.reset();
+        launch();
+        processes->now = {AudioProcess{601, QStringLiteral("org.mozilla.firefox"), true, false}};
+        await([&] { return watcher->tick(); });
+        EXPECT_EQ(model->phase(), asked ? ModelPhase::asking(unsure) : ModelPhase::idle()) << tab.toStdString();
+    }
+}
+
+TEST_F(ModelTest, TheTrayIconIsToldWhenItHidesOrShows)
+{
+    bool hidden = false;
+    trayIcon = [&hidden] { return TrayIconState{hidden, std::nullopt}; };
+    launch();
+    std::vector<bool> told;
+    model->onIconHidden = [&told](bool now) { told.push_back(now); };
+    hidden = true;
+    clock->advance(4);
+    hidden = false;
+    clock->advance(4);
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
 }
 
 } // namespace

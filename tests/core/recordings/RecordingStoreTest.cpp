@@ -165,8 +165,11 @@ TEST_F(RecordingStoreTest, IdsNeverNameFilesOutsideTheFolder)
         EXPECT_EQ(QFileInfo(store.videoPath(id)).absolutePath(), folder());
     }
     QDirIterator everything(temporary.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (everything.hasNext())
-        EXPECT_EQ(QFileInfo(everything.next()).absolutePath(), folder());
+    while (everything.hasNext()) {
+        const QFileInfo file(everything.next());
+        EXPECT_EQ(file.absolutePath(), folder());
+        EXPECT_FALSE(file.fileName().startsWith('.')) << "hidden: " << file.fileName().toStdString();
+    }
     EXPECT_EQ(store.all().size(), std::size_t(ids.size())) << "distinct ids keep distinct files";
 
     store.remove("../escape");

@@ -57,6 +57,16 @@ TEST(MixerPlacing, BackToBackChunksSnapTogether)
     EXPECT_EQ(mixed[1999], second[999]);
 }
 
+TEST(MixerPlacing, OnlyChunksCloserThanTheSnapDistanceJoin)
+{
+    for (const std::int64_t gap : {Mixer::snapSamples - 1, Mixer::snapSamples}) {
+        Mixer mixer;
+        mixer.add(constant(1000, 0.1f), 0.0, Side::host);
+        mixer.add(constant(1000, 0.2f), secondsAt(1000 + gap), Side::host);
+        EXPECT_EQ(takeAll(mixer, true).size(), gap < Mixer::snapSamples ? 2000u : 2000u + gap) << gap;
+    }
+}
+
 TEST(MixerPlacing, FarChunksLeaveGapsOrOverlap)
 {
     Mixer mixer;

@@ -24,6 +24,7 @@ TEST(AddTurn, PhraseWithinASecondExtendsTheTurn)
               (std::vector<Turn>{{1.0, 2.1, Side::host}, {3.2, 4.0, Side::host}}));
     // The end never moves back.
     EXPECT_EQ(addTurn(turns, Side::host, 1.5, 1.8), turns);
+    EXPECT_EQ(addTurn(turns, Side::host, 1.0, 1.8), turns);
 }
 
 TEST(AddTurn, OtherSideInBetweenDoesNotSeparate)
