@@ -12,6 +12,9 @@ FollowingBrowser::FollowingBrowser()
 bool FollowingBrowser::open(const QUrl &address)
 {
     visited.append(address);
+    if (!follow) {
+        return true;
+    }
     QNetworkReply *reply = network_.get(QNetworkRequest(address));
     QObject::connect(reply, &QNetworkReply::redirected, reply, [this](const QUrl &next) { visited.append(next); });
     QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);

@@ -87,11 +87,11 @@ TEST(SignIn, ASecondConnectCancelsTheFirstOne)
 {
     SignInHarness harness;
     SignIn &signIn = harness.start();
-    harness.browser.approve = false;
+    harness.browser.follow = false;
     QCoro::Task<QString> first = signIn.connect();
-    ASSERT_TRUE(runUntil([&] { return harness.browser.opened.size() == 1; }));
+    ASSERT_TRUE(runUntil([&] { return harness.browser.visited.size() == 1; }));
 
-    harness.browser.approve = true;
+    harness.browser.follow = true;
     QCoro::Task<QString> second = signIn.connect();
     EXPECT_THROW(await(std::move(first)), CallbackCancelled);
     const QString id = await(std::move(second));
@@ -103,14 +103,11 @@ TEST(SignIn, AFailedSignInStoresNothing)
     SignInHarness harness;
     harness.browserWaitSec = 0.2;
     SignIn &signIn = harness.start();
-    harness.server.tokenStatus = 400;
-    harness.server.tokenBody = R"({"error": "invalid_grant"})";
+    harness.service.inject("/oauth/token", 400, R"({"error": "invalid_grant"})");
     EXPECT_THROW(await([&] { return signIn.connect(); }), SaveError);
 
     // A browser that never comes back.
-    harness.server.tokenStatus = 200;
-    harness.server.tokenBody.clear();
-    harness.browser.approve = false;
+    harness.browser.follow = false;
     try {
         await([&] { return signIn.connect(); });
         ADD_FAILURE() << "no failure";
@@ -172,9 +169,9 @@ TEST(SignIn, OperationsPendingWhenItIsDestroyedEndWithoutTouchingIt)
 {
     SignInHarness harness;
     harness.start();
-    harness.browser.approve = false;
+    harness.browser.follow = false;
     QCoro::Task<QString> connecting = harness.signIn->connect();
-    ASSERT_TRUE(runUntil([&] { return harness.browser.opened.size() == 1; }));
+    ASSERT_TRUE(runUntil([&] { return harness.browser.visited.size() == 1; }));
     harness.signIn.reset();
     EXPECT_ANY_THROW(await(std::move(connecting)));
 
@@ -182,7 +179,7 @@ TEST(SignIn, OperationsPendingWhenItIsDestroyedEndWithoutTouchingIt)
     locked.keychain.locked = true;
     SignIn::Options quickRetry;
     quickRetry.unreadableRetryDelay = std::chrono::milliseconds(10);
-    locked.signIn = std::make_unique<SignIn>(locked.server.base(), locked.keychain, locked.browser, quickRetry);
+    locked.signIn = std::make_unique<SignIn>(locked.service.base(), locked.keychain, locked.browser, quickRetry);
     QCoro::Task<> loading = locked.signIn->load(); // waits to read again
     locked.signIn.reset();
     EXPECT_THROW(await(std::move(loading)), SaveError);

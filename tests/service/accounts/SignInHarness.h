@@ -1,11 +1,11 @@
 #pragma once
 
-#include "FakeKeychain.h"
-#include "LoopbackBrowser.h"
-#include "StubAuthServer.h"
+#include "FollowingBrowser.h"
+#include "app/accounts/FakeKeychain.h"
 
 #include "accounts/SignIn.h"
 #include "support/AwaitTask.h"
+#include "support/DevService.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -44,12 +44,14 @@ inline bool runUntil(const std::function<bool()> &done)
     return done();
 }
 
-// A SignIn on a fake keychain and browser, talking to a stub authorization server, on a
+// A SignIn on a fake keychain and a small browser, signing in to the local service, on a
 // clock the test sets.
 struct SignInHarness {
+    SignInHarness() { service.reset(); }
+
+    DevService service = DevService::fromEnvironment();
     FakeKeychain keychain;
-    LoopbackBrowser browser;
-    StubAuthServer server;
+    FollowingBrowser browser;
     QDateTime now = fixedNow();
     double browserWaitSec = 600;
     std::unique_ptr<SignIn> signIn;
@@ -68,7 +70,7 @@ struct SignInHarness {
         options.unreadableRetryDelay = std::chrono::milliseconds(10);
         options.clientName = QStringLiteral("Murva Recorder test");
         options.browserWaitSec = browserWaitSec;
-        signIn = std::make_unique<SignIn>(server.base(), keychain, browser, options);
+        signIn = std::make_unique<SignIn>(service.base(), keychain, browser, options);
         await([&] { return signIn->load(); });
         return *signIn;
     }
