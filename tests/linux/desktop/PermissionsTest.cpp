@@ -41,7 +41,7 @@ TEST(DesktopPermissions, TheScreenIsAllowedWhenTheDisplayOpens)
     DesktopPermissions permissions;
     EXPECT_TRUE(permissions.screenAllowed());
     {
-        test::ScopedEnv noDisplay("DISPLAY", {}, true);
+        test::ScopedEnv noDisplay("DISPLAY", {});
         EXPECT_FALSE(permissions.screenAllowed());
     }
     {

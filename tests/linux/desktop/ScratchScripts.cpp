@@ -35,23 +35,4 @@ QByteArray waitForRecord(const QString &recordPath)
     return {};
 }
 
-ScopedEnv::ScopedEnv(const char *name, const QByteArray &value, bool unset)
-    : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name))
-{
-    if (unset) {
-        qunsetenv(name);
-    } else {
-        qputenv(name, value);
-    }
-}
-
-ScopedEnv::~ScopedEnv()
-{
-    if (had_) {
-        qputenv(name_, old_);
-    } else {
-        qunsetenv(name_);
-    }
-}
-
 } // namespace murva::test
