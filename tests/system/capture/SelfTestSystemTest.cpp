@@ -17,16 +17,6 @@ namespace {
 
 using test::RecorderRun;
 
-const MediaTrackInfo *trackOf(const MediaFileInfo &file, MediaTrackInfo::Kind kind)
-{
-    for (const MediaTrackInfo &track : file.tracks) {
-        if (track.kind == kind) {
-            return &track;
-        }
-    }
-    return nullptr;
-}
-
 // "file: 6.0 s, 2 tracks" → 6.0 and 2.
 std::optional<std::pair<double, int>> parseFileLine(const QString &line)
 {
@@ -40,7 +30,7 @@ std::optional<std::pair<double, int>> parseFileLine(const QString &line)
 
 // Checks the last two lines of a finished self-test against the file, and hands back
 // the duration the "recorded" line says. That the capture's duration is the file's is
-// proven where the capture is tested.
+// proven where the capture is tested, and the tracks' formats where the writer is.
 std::optional<double> expectReport(const RecorderRun &recorder, const QString &path, int tracks)
 {
     static const QRegularExpression recordedShape(
@@ -59,8 +49,6 @@ std::optional<double> expectReport(const RecorderRun &recorder, const QString &p
     if (file) {
         EXPECT_EQ(int(file->tracks.size()), tracks);
         EXPECT_NEAR(fileLine->first, file->durationSec, 0.05 + 1e-9); // printed to a tenth
-        const MediaTrackInfo *sound = trackOf(*file, MediaTrackInfo::Kind::audio);
-        EXPECT_TRUE(sound && sound->codec == "aac" && sound->sampleRate == 48000 && sound->channels == 1);
     }
     return recorded.captured(1).toDouble();
 }
@@ -68,8 +56,12 @@ std::optional<double> expectReport(const RecorderRun &recorder, const QString &p
 std::optional<MediaTrackInfo> pictureTrackOf(const QString &path)
 {
     const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path);
-    const MediaTrackInfo *picture = file ? trackOf(*file, MediaTrackInfo::Kind::video) : nullptr;
-    return picture ? std::optional(*picture) : std::nullopt;
+    for (const MediaTrackInfo &track : file ? file->tracks : std::vector<MediaTrackInfo>{}) {
+        if (track.kind == MediaTrackInfo::Kind::video) {
+            return track;
+        }
+    }
+    return std::nullopt;
 }
 
 class SelfTestSystemTest : public ::testing::Test {
@@ -114,7 +106,6 @@ TEST_F(SelfTestSystemTest, SwitchGoesToTheScreenAndBackToTheWindow)
     ASSERT_TRUE(expectReport(recorder, path(), 2));
     const std::optional<MediaTrackInfo> picture = pictureTrackOf(path());
     ASSERT_TRUE(picture.has_value());
-    EXPECT_EQ(picture->codec, "h264");
     EXPECT_EQ(picture->width, 1280);
     EXPECT_EQ(picture->height, 720);
 }
