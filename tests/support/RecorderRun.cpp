@@ -268,6 +268,12 @@ void RecorderRun::kill()
     }
 }
 
+bool RecorderRun::quit()
+{
+    terminate();
+    return waitForExit(20) && !crashed() && exitCode() == 0;
+}
+
 bool RecorderRun::waitForExit(double limitSec)
 {
     if (!process_) {

@@ -14,6 +14,9 @@
 
 namespace murva::test {
 
+inline constexpr auto zoomStarted = "start: zoom owner app\\(zoom\\)";
+inline constexpr auto savedMeeting = "saved: meeting (m\\d+)";
+
 // Every case starts from a service that knows nothing, and a user with fresh folders.
 class EndToEndTest : public ::testing::Test {
 protected:
