@@ -165,31 +165,17 @@ protected:
 
 const QString recordNow = QStringLiteral("Record now");
 
-// Every phase but idle shows the bar at the top centre; an unknown name shows nothing.
+// Every phase but idle shows the bar, whatever its width, at the top centre. Which
+// names are phases is the model's business, tested there.
 TEST_F(DesktopRecorderTest, PreviewedBarPhasesShowTheBarAtTheTopCentre)
 {
-    struct Case {
-        QString name;
-        bool shown;
-    };
-    const Case cases[] = {{QStringLiteral("asking"), true}, {QStringLiteral("recording"), true},
-                          {QStringLiteral("saving"), true}, {QStringLiteral("saved"), true},
-                          {QStringLiteral("failed"), true}, {QStringLiteral("lunch"), false}};
-    for (const Case &test : cases) {
-        SCOPED_TRACE(qPrintable(test.name));
-        const qsizetype items = watcher.items().size();
-        recorder->launch({QStringLiteral("--preview-bar"), test.name});
+    for (const char *phase : {"asking", "recording", "saving", "saved", "failed"}) {
+        SCOPED_TRACE(phase);
+        recorder->launch({QStringLiteral("--preview-bar"), QString::fromLatin1(phase)});
         ASSERT_TRUE(recorder->waitForLine(QStringLiteral("launched"), startSec)) << qPrintable(recorder->output());
-        if (test.shown) {
-            const std::optional<QString> bar = waitForBar();
-            ASSERT_TRUE(bar) << qPrintable(recorder->output());
-            expectAtTopCentre(*bar);
-        } else {
-            EXPECT_TRUE(recorder->waitForLine(QStringLiteral("preview: no bar phase named \"lunch\""), startSec));
-            // Not set up and no bar: the panel shows the icon, so no window either.
-            ASSERT_TRUE(menuShowing(QStringLiteral("Finish setting up…"), items));
-            EXPECT_FALSE(shownBar());
-        }
+        const std::optional<QString> bar = waitForBar();
+        ASSERT_TRUE(bar) << qPrintable(recorder->output());
+        expectAtTopCentre(*bar);
     }
 }
 
