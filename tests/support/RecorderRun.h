@@ -87,7 +87,6 @@ public:
 private:
     bool readSome(int waitMs);
     bool readLog(int waitMs);
-    QStringList environmentPrefix() const;
     std::unique_ptr<QProcess> start(const QStringList &arguments) const;
 
     QTemporaryDir folder_;

@@ -46,7 +46,6 @@ protected:
         ASSERT_TRUE(recorder->waitForLine(zoomStarted, 10)) << qPrintable(recorder->output());
     }
 
-    QJsonObject saveAfterKill();
 
     qint64 leftoverBytes = -1;
 };
