@@ -5,7 +5,6 @@
 #include "x11/X11ScreenContent.h"
 
 #include <QCoroTask>
-#include <QDeadlineTimer>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -258,12 +257,7 @@ TEST_F(X11ScreenContentTest, GivesUpOnADisplayThatStopsAnswering)
     EXPECT_FALSE(impatient.contentNow(true)); // while that attempt is still stuck
 
     server.signal(SIGCONT);
-    const QDeadlineTimer recovery(3000);
-    std::optional<ShareableContent> after;
-    while (!after && !recovery.hasExpired()) {
-        after = impatient.contentNow(true);
-    }
-    EXPECT_TRUE(after);
+    EXPECT_TRUE(murva::test::waitFor([&] { return impatient.contentNow(true).has_value(); }, 3));
 }
 
 // The display is read on a worker thread: while a stopped display keeps a reading
