@@ -7,7 +7,7 @@
 #include <QCoroTask>
 #include <QTimer>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include <xcb/xcb.h>
 
@@ -69,11 +69,6 @@ std::ptrdiff_t positionOf(const ShareableContent &content, std::uint32_t windowI
     return window ? window - content.windows.data() : -1;
 }
 
-bool lists(const std::vector<RunningApplication> &applications, const RunningApplication &wanted)
-{
-    return std::find(applications.begin(), applications.end(), wanted) != applications.end();
-}
-
 class X11ScreenContentTest : public testing::Test {
 protected:
     void SetUp() override
@@ -120,8 +115,7 @@ TEST_F(X11ScreenContentTest, DescribesEachWindowAndItsOwnerFrontMostFirst)
     // Mapped later, so stacked above.
     EXPECT_LT(positionOf(*content, firefox.windowId()), positionOf(*content, zoom.windowId()));
 
-    EXPECT_TRUE(lists(content->applications, zoomApp));
-    EXPECT_TRUE(lists(content->applications, firefoxApp));
+    EXPECT_THAT(content->applications, testing::IsSupersetOf({zoomApp, firefoxApp}));
     // This process comes first, so a search by process id finds itself and not the
     // window that claims the same id.
     ASSERT_FALSE(content->applications.empty());
@@ -195,7 +189,7 @@ TEST_F(X11ScreenContentTest, LeavesHiddenWindowsOutOfTheOnScreenList)
     EXPECT_FALSE(findWindow(*onScreen, unmapped.windowId()));
     EXPECT_TRUE(findWindow(*onScreen, shown.windowId()));
     // The owner of a window that is not listed is still a running application.
-    EXPECT_TRUE(lists(onScreen->applications, *hidden->owningApplication));
+    EXPECT_THAT(onScreen->applications, testing::Contains(*hidden->owningApplication));
 }
 
 TEST_F(X11ScreenContentTest, OnlyNormalWindowsAreInLayerZero)

@@ -1,6 +1,6 @@
 // Recordings that could not be saved when their call ended (the app quit or died, the
 // service refused or could not be reached) stay on disk and are saved at a later launch.
-#include "LeftoversTest.h"
+#include "EndToEndTest.h"
 
 #include <cmath>
 
