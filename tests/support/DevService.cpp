@@ -4,7 +4,6 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 

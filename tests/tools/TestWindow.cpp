@@ -24,10 +24,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 

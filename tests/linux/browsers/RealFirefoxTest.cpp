@@ -3,7 +3,6 @@
 
 #include "browsers/BrowserTabs.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>

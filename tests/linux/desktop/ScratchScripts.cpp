@@ -1,6 +1,5 @@
 #include "ScratchScripts.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>

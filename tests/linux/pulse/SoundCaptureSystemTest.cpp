@@ -96,10 +96,14 @@ TEST(PulseSoundCapture, EachSideHearsItsOwnSoundWhenItIsPlayed)
     expectStampsFollowTheSamples(guests, settledNs);
 }
 
+// Started again after a stop that came at once, before its streams ran.
 TEST(PulseSoundCapture, ItsStreamsCarryTheRecordersIdentityUntilStopped)
 {
+    test::SoundLog first;
     test::SoundLog log;
     PulseSoundCapture capture;
+    ASSERT_FALSE(capture.start(first.callbacks()).has_value());
+    capture.stop();
     ASSERT_FALSE(capture.start(log.callbacks()).has_value());
     // The fixture's idle null sinks may hold sound back for up to two seconds.
     ASSERT_TRUE(waitFor([&] { return log.deliveredCount() > 2; }, 4.0));
@@ -279,18 +283,6 @@ TEST(PulseSoundCapture, MayBeDestroyedFromItsOwnBrokenCallback)
 
     server.kill();
     EXPECT_TRUE(waitFor([&] { return destroyed.load(); }, 3.0));
-}
-
-TEST(PulseSoundCapture, StartsAgainAfterStopping)
-{
-    test::SoundLog first;
-    test::SoundLog second;
-    PulseSoundCapture capture;
-    ASSERT_FALSE(capture.start(first.callbacks()).has_value());
-    capture.stop();
-    ASSERT_FALSE(capture.start(second.callbacks()).has_value());
-    EXPECT_TRUE(waitFor([&] { return second.deliveredCount() > 5; }, 4.0));
-    EXPECT_EQ(test::ownSourceOutputs().size(), 2u);
 }
 
 } // namespace

@@ -165,52 +165,47 @@ TEST_F(X11ScreenContentTest, FindsTheTitleOwnerAndPlaceOfUnusualClients)
     }
 }
 
-TEST_F(X11ScreenContentTest, LeavesHiddenWindowsOutOfTheOnScreenList)
+// Only normal windows are in layer 0 and the desktop background is never offered. A
+// minimised window is listed off screen; without a window manager only mapped windows
+// count as top-level windows. The owner of a window left out still runs.
+TEST_F(X11ScreenContentTest, ListsEachKindOfWindowInItsLayerAndHiddenOnesOffScreen)
 {
-    TestWindowProcess minimised({"--title", "minimised", "--hidden"});
-    TestWindowProcess unmapped({"--title", "never shown", "--unmapped"});
-    TestWindowProcess shown({"--title", "shown"});
-    ASSERT_NE(minimised.windowId(), 0u);
-    ASSERT_NE(unmapped.windowId(), 0u);
-    ASSERT_NE(shown.windowId(), 0u);
-
-    const auto everything = source.contentNow(false);
-    ASSERT_TRUE(everything);
-    const ShareableWindow *hidden = findWindow(*everything, minimised.windowId());
-    ASSERT_TRUE(hidden);
-    EXPECT_FALSE(hidden->isOnScreen);
-    EXPECT_TRUE(findWindow(*everything, shown.windowId())->isOnScreen);
-    // Without a window manager only mapped windows count as top-level windows.
-    EXPECT_FALSE(findWindow(*everything, unmapped.windowId()));
-
-    const auto onScreen = source.contentNow(true);
-    ASSERT_TRUE(onScreen);
-    EXPECT_FALSE(findWindow(*onScreen, minimised.windowId()));
-    EXPECT_FALSE(findWindow(*onScreen, unmapped.windowId()));
-    EXPECT_TRUE(findWindow(*onScreen, shown.windowId()));
-    // The owner of a window that is not listed is still a running application.
-    EXPECT_THAT(onScreen->applications, testing::Contains(*hidden->owningApplication));
-}
-
-TEST_F(X11ScreenContentTest, OnlyNormalWindowsAreInLayerZero)
-{
-    TestWindowProcess normal({"--title", "normal", "--type", "normal"});
-    TestWindowProcess untyped({"--title", "untyped"});
-    TestWindowProcess dialog({"--title", "dialog", "--type", "dialog"});
-    TestWindowProcess menu({"--title", "menu", "--override-redirect"});
-    TestWindowProcess desktop({"--title", "desktop", "--type", "desktop"});
-    for (const TestWindowProcess *window : {&normal, &untyped, &dialog, &menu, &desktop}) {
-        ASSERT_NE(window->windowId(), 0u);
+    struct Case {
+        QStringList arguments;
+        bool listed;      // among all windows
+        bool onScreen;    // among those on screen
+        bool inLayerZero; // when on screen
+    };
+    const Case cases[] = {
+        {{"--type", "normal"}, true, true, true},      {{}, true, true, true},
+        {{"--type", "dialog"}, true, true, false},     {{"--override-redirect"}, true, true, false},
+        {{"--type", "desktop"}, false, false, false}, {{"--hidden"}, true, false, false},
+        {{"--unmapped"}, false, false, false},
+    };
+    std::vector<std::unique_ptr<TestWindowProcess>> windows;
+    for (const Case &test : cases) {
+        windows.push_back(std::make_unique<TestWindowProcess>(QStringList{"--title", "kind"} + test.arguments));
+        ASSERT_NE(windows.back()->windowId(), 0u);
     }
-
-    const auto content = source.contentNow(true);
-    ASSERT_TRUE(content);
-    EXPECT_EQ(findWindow(*content, normal.windowId())->windowLayer, 0);
-    EXPECT_EQ(findWindow(*content, untyped.windowId())->windowLayer, 0);
-    EXPECT_NE(findWindow(*content, dialog.windowId())->windowLayer, 0);
-    EXPECT_NE(findWindow(*content, menu.windowId())->windowLayer, 0);
-    // The desktop background is never offered for recording.
-    EXPECT_FALSE(findWindow(*content, desktop.windowId()));
+    const auto everything = source.contentNow(false);
+    const auto onScreen = source.contentNow(true);
+    ASSERT_TRUE(everything && onScreen);
+    for (std::size_t at = 0; at < windows.size(); ++at) {
+        SCOPED_TRACE(qPrintable(cases[at].arguments.join(' ')));
+        const ShareableWindow *listed = findWindow(*everything, windows[at]->windowId());
+        const ShareableWindow *shown = findWindow(*onScreen, windows[at]->windowId());
+        if (cases[at].listed) {
+            ASSERT_TRUE(listed);
+            EXPECT_EQ(listed->isOnScreen, cases[at].onScreen);
+            EXPECT_THAT(onScreen->applications, testing::Contains(*listed->owningApplication));
+        } else {
+            EXPECT_FALSE(listed);
+        }
+        EXPECT_EQ(shown != nullptr, cases[at].onScreen);
+        if (shown) {
+            EXPECT_EQ(shown->windowLayer == 0, cases[at].inLayerZero);
+        }
+    }
 }
 
 TEST_F(X11ScreenContentTest, GivesNothingWithoutADisplayAndFollowsDisplayChanges)

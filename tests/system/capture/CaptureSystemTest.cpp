@@ -104,12 +104,8 @@ TEST_F(CaptureSystemTest, EachSidesSpeechBecomesItsTurnInAFileOfSoundAndPicture)
     const std::optional<std::int64_t> hostHeardNs = observer.firstLoudNs(Side::host, host.beforeNs);
     const std::optional<std::int64_t> guestsHeardNs = observer.firstLoudNs(Side::guests, guests.beforeNs);
     ASSERT_TRUE(timeZeroNs && hostHeardNs && guestsHeardNs);
-    // Heard when it was played...
-    EXPECT_LT(*hostHeardNs, host.afterNs);
-    EXPECT_LT(*guestsHeardNs, guests.afterNs);
-    EXPECT_GT(*hostHeardNs, host.beforeNs + secondsToNs(test::speechLeadSec() - 0.1));
-    EXPECT_GT(*guestsHeardNs, guests.beforeNs + secondsToNs(test::speechLeadSec() - 0.1));
-    // ...and the turns begin there, counted from the file's time 0.
+    // The turns begin where the speech was heard (that it was heard when it was played is
+    // the sound capture's test), counted from the file's time 0.
     expectTurnStartingAt(result.turns, Side::host, nsToSeconds(*hostHeardNs - *timeZeroNs));
     expectTurnStartingAt(result.turns, Side::guests, nsToSeconds(*guestsHeardNs - *timeZeroNs));
     // The recording holds all that was played, and nothing after it was ended.
