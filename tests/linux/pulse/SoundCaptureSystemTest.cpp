@@ -143,27 +143,17 @@ TEST(PulseSoundCapture, ReportsBrokenOnceWhenTheServerDies)
 }
 
 // A program recording `source` with low latency while it lives.
-class ListenerProcess {
-public:
+struct ListenerProcess : QProcess {
     ListenerProcess(const QString &source, const QString &server)
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("PULSE_SERVER", server);
-        process_.setProcessEnvironment(environment);
-        process_.setStandardOutputFile(QProcess::nullDevice());
-        process_.start("pacat", {"--record", "--device=" + source, "--latency-msec=20"});
-        process_.waitForStarted(5000);
+        setProcessEnvironment(environment);
+        setStandardOutputFile(QProcess::nullDevice());
+        start("pacat", {"--record", "--device=" + source, "--latency-msec=20"});
+        waitForStarted(5000);
     }
-    ~ListenerProcess()
-    {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-    ListenerProcess(const ListenerProcess &) = delete;
-    ListenerProcess &operator=(const ListenerProcess &) = delete;
-
-private:
-    QProcess process_;
+    ~ListenerProcess() override { kill(); waitForFinished(5000); }
 };
 
 // The largest hole between one buffer's end and the next one's start, after `fromNs`.

@@ -24,38 +24,23 @@ QString xTool(const QString &program, const QStringList &arguments)
     return QString::fromUtf8(output);
 }
 
-// Visible windows whose title is exactly `title`, with their window type.
-struct ShownWindow {
-    QString id;
-    bool tool; // a utility window: the recording bar
-};
-std::vector<ShownWindow> windowsTitled(const QString &title)
+// A visible window titled exactly `title`: the recording bar (a utility window) or not.
+std::optional<QString> shownWindow(const QString &title, bool bar)
 {
-    std::vector<ShownWindow> out;
     const QString ids = xTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                                                           QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')});
     for (const QString &id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
         const QString type = xTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_WINDOW_TYPE")});
-        out.push_back({id, type.contains(QLatin1String("UTILITY"))});
-    }
-    return out;
-}
-
-// The recording bar's window when it is shown.
-std::optional<QString> shownBar()
-{
-    for (const ShownWindow &window : windowsTitled(QStringLiteral("Murva Recorder"))) {
-        if (window.tool) {
-            return window.id;
+        if (type.contains(QLatin1String("UTILITY")) == bar) {
+            return id;
         }
     }
     return std::nullopt;
 }
 
-bool normalWindowShown(const QString &title)
+std::optional<QString> shownBar()
 {
-    const std::vector<ShownWindow> windows = windowsTitled(title);
-    return std::any_of(windows.begin(), windows.end(), [](const ShownWindow &window) { return !window.tool; });
+    return shownWindow(QStringLiteral("Murva Recorder"), true);
 }
 
 QRect geometryOf(const QString &window)
@@ -218,7 +203,7 @@ TEST_F(DesktopRecorderTest, ReadyMenuClicksReachTheModelAndTheBarKeepsOutOfTheWa
     EXPECT_EQ(service.meetings().size(), 1);
 
     ASSERT_TRUE(click(*menu, QStringLiteral("Settings…")));
-    EXPECT_TRUE(recorder->waitUntil([] { return normalWindowShown(QStringLiteral("Settings")); }, startSec));
+    EXPECT_TRUE(recorder->waitUntil([] { return shownWindow(QStringLiteral("Settings"), false).has_value(); }, startSec));
 }
 
 // The menu's Quit during a recorded call: the app waits for the recording to be kept,
