@@ -53,13 +53,6 @@ QCoro::Task<> runToEnd(const std::shared_ptr<AwaitState<T>> &shared)
     state->loop.quit();
 }
 
-template <typename Task>
-struct TaskResult;
-template <typename T>
-struct TaskResult<QCoro::Task<T>> {
-    using type = T;
-};
-
 // Runs the event loop until the task that `start` gives is done and hands back its
 // result, rethrowing what it threw (QCoro::waitFor would wait forever on a task that
 // throws). Throws AwaitTimedOut after `limit`. With the loop watchdog on, a stall of
@@ -109,7 +102,7 @@ template <typename Start>
     requires std::invocable<Start &>
 auto await(Start start, std::chrono::milliseconds limit = defaultAwaitLimit)
 {
-    using T = typename TaskResult<std::invoke_result_t<Start &>>::type;
+    using T = typename std::invoke_result_t<Start &>::value_type;
     return awaitStarted<T>(start, limit);
 }
 

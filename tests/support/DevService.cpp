@@ -4,7 +4,6 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -115,11 +114,6 @@ void DevService::setMe(const QJsonObject &me)
     call("PUT", "/control/me", me);
 }
 
-void DevService::setNext(const QJsonValue &reply)
-{
-    call("PUT", "/control/next", reply);
-}
-
 void DevService::setUpcoming(const QJsonValue &reply)
 {
     call("PUT", "/control/upcoming", reply);
@@ -144,11 +138,6 @@ void DevService::delay(const QString &path, int ms, int count)
 void DevService::cutUpload(qint64 afterBytes, int count)
 {
     call("POST", "/control/cut", QJsonObject{{"afterBytes", afterBytes}, {"count", count}});
-}
-
-void DevService::notesWriting(double sec)
-{
-    call("POST", "/control/notes", QJsonObject{{"writingSec", sec}});
 }
 
 void DevService::oauth(const QJsonObject &knobs)

@@ -49,7 +49,6 @@ public:
     // A bearer token accepted by the API for the user with that e-mail address.
     QString issueToken(const QString &email = QStringLiteral("host@example.com"));
     void setMe(const QJsonObject &me);
-    void setNext(const QJsonValue &reply);
     void setUpcoming(const QJsonValue &reply);
     void setTitles(const QJsonValue &reply);
     // The next `count` calls of `path` get `status` and the raw `body`. A path ending in
@@ -63,7 +62,6 @@ public:
     // time: to make an upload fail for sure, cut with -1 and take it back before the
     // retry that should succeed.
     void cutUpload(qint64 afterBytes, int count = 1);
-    void notesWriting(double sec);
     // Any of accessTokenLifetimeSec, refuseRefresh, failToken500, denyAuthorize,
     // userEmail, userName.
     void oauth(const QJsonObject &knobs);

@@ -43,24 +43,24 @@ bool runTool(const QString &program, const QStringList &arguments, QByteArray *o
     return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
-ScopedDisplay::ScopedDisplay(const QByteArray &display)
+ScopedEnv::ScopedEnv(const char *name, const QByteArray &value) : name_(name)
 {
-    if (qEnvironmentVariableIsSet("DISPLAY")) {
-        saved_ = qgetenv("DISPLAY");
+    if (qEnvironmentVariableIsSet(name)) {
+        saved_ = qgetenv(name);
     }
-    if (display.isEmpty()) {
-        qunsetenv("DISPLAY");
+    if (value.isEmpty()) {
+        qunsetenv(name);
     } else {
-        qputenv("DISPLAY", display);
+        qputenv(name, value);
     }
 }
 
-ScopedDisplay::~ScopedDisplay()
+ScopedEnv::~ScopedEnv()
 {
     if (saved_) {
-        qputenv("DISPLAY", *saved_);
+        qputenv(name_, *saved_);
     } else {
-        qunsetenv("DISPLAY");
+        qunsetenv(name_);
     }
 }
 

@@ -21,16 +21,17 @@ bool waitFor(const std::function<bool()> &condition, double limitSec);
 bool runTool(const QString &program, const QStringList &arguments, QByteArray *output = nullptr,
              const QStringList &environment = {});
 
-// Points DISPLAY elsewhere (or nowhere, for an empty name) while it lives.
-class ScopedDisplay {
+// Sets a variable of the environment (removes it, for an empty value) while it lives.
+class ScopedEnv {
 public:
-    explicit ScopedDisplay(const QByteArray &display);
-    ~ScopedDisplay();
+    ScopedEnv(const char *name, const QByteArray &value);
+    ~ScopedEnv();
 
-    ScopedDisplay(const ScopedDisplay &) = delete;
-    ScopedDisplay &operator=(const ScopedDisplay &) = delete;
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
 
 private:
+    const char *name_;
     std::optional<QByteArray> saved_;
 };
 

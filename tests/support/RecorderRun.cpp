@@ -69,24 +69,15 @@ void RecorderRun::setApiBase(const QUrl &apiBase)
     settings.sync();
 }
 
-QStringList RecorderRun::environmentPrefix() const
-{
-    const QString home = folder_.path();
-    return {"HOME=" + home,
-            "XDG_CONFIG_HOME=" + home + "/config",
-            "XDG_DATA_HOME=" + home + "/data",
-            "XDG_STATE_HOME=" + home + "/state",
-            "XDG_CACHE_HOME=" + home + "/cache",
-            "BROWSER=" + home + "/browser.sh"};
-}
-
 std::unique_ptr<QProcess> RecorderRun::start(const QStringList &arguments) const
 {
     auto process = std::make_unique<QProcess>();
+    const QString home = folder_.path();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString &entry : environmentPrefix()) {
-        const qsizetype equals = entry.indexOf('=');
-        environment.insert(entry.left(equals), entry.mid(equals + 1));
+    environment.insert("HOME", home);
+    environment.insert("BROWSER", home + "/browser.sh");
+    for (const QString name : {"config", "data", "state", "cache"}) {
+        environment.insert("XDG_" + name.toUpper() + "_HOME", home + '/' + name);
     }
     for (const auto &[name, value] : environment_) {
         if (value.isEmpty()) {
@@ -227,30 +218,26 @@ bool RecorderRun::saw(const QString &pattern) const
 
 bool RecorderRun::waitUntil(const std::function<bool()> &condition, double limitSec)
 {
-    QDeadlineTimer deadline(qint64(limitSec * 1000));
+    const QDeadlineTimer deadline(qint64(limitSec * 1000));
     while (!condition()) {
         if (deadline.hasExpired()) {
             return false;
         }
-        keepReading(0.1);
+        const int waitMs = int(std::clamp<qint64>(deadline.remainingTime(), 0, 100));
+        if (mode_ == Mode::desktop && process_) { // also after it ended: others may write to the log
+            readLog(waitMs);
+        } else if (running()) {
+            readSome(waitMs);
+        } else {
+            QThread::msleep(waitMs);
+        }
     }
     return true;
 }
 
 void RecorderRun::keepReading(double seconds)
 {
-    QDeadlineTimer deadline(qint64(seconds * 1000));
-    while (!deadline.hasExpired()) {
-        if (mode_ == Mode::desktop && process_) { // also after it ended: others may write to the log
-            readLog(int(std::min<qint64>(deadline.remainingTime(), 200)));
-            continue;
-        }
-        if (!process_ || process_->state() == QProcess::NotRunning) {
-            QThread::msleep(std::clamp<qint64>(deadline.remainingTime(), 0, 200));
-            continue;
-        }
-        readSome(int(std::min<qint64>(deadline.remainingTime(), 200)));
-    }
+    waitUntil([] { return false; }, seconds);
 }
 
 void RecorderRun::terminate()
@@ -266,6 +253,12 @@ void RecorderRun::kill()
         process_->kill();
         process_->waitForFinished(exitWaitMs);
     }
+}
+
+bool RecorderRun::quit()
+{
+    terminate();
+    return waitForExit(20) && !crashed() && exitCode() == 0;
 }
 
 bool RecorderRun::waitForExit(double limitSec)

@@ -64,12 +64,13 @@ public:
 
     void terminate();
     void kill();
+    // SIGTERM, then true when it ended by itself within 20 s with status 0.
+    bool quit();
     // True when the process ended within the time; exitCode() and crashed() tell how.
     bool waitForExit(double limitSec);
     int exitCode() const;
     bool crashed() const;
     bool running() const { return process_ && process_->state() != QProcess::NotRunning; }
-    qint64 pid() const { return process_ ? process_->processId() : 0; }
     // This launch's lines so far.
     const QStringList &lines() const { return lines_; }
 
@@ -86,7 +87,6 @@ public:
 private:
     bool readSome(int waitMs);
     bool readLog(int waitMs);
-    QStringList environmentPrefix() const;
     std::unique_ptr<QProcess> start(const QStringList &arguments) const;
 
     QTemporaryDir folder_;

@@ -1,15 +1,13 @@
+#include "support/PrivateServers.h"
 #include "support/TestMain.h"
 
 #include "browsers/BrowserTabs.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -74,19 +72,6 @@ private:
     QProcess process_;
 };
 
-template <typename Condition>
-bool waitUntil(Condition condition, int limitMs = 60000)
-{
-    const QDeadlineTimer deadline(limitMs);
-    while (!condition()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QThread::msleep(200);
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(RealFirefox, TheAddressOfThePageItShowsIsRead)
@@ -96,7 +81,7 @@ TEST(RealFirefox, TheAddressOfThePageItShowsIsRead)
     }
     HeadlessFirefox firefox;
     firefox.open("about:blank");
-    ASSERT_TRUE(waitUntil([&] { return !firefox.profileFolder().isEmpty(); })) << "Firefox made no profile";
+    ASSERT_TRUE(test::waitFor([&] { return !firefox.profileFolder().isEmpty(); }, 60)) << "Firefox made no profile";
     firefox.quit();
 
     // The session is written every half second instead of every fifteen.
@@ -114,10 +99,10 @@ TEST(RealFirefox, TheAddressOfThePageItShowsIsRead)
 
     firefox.open(address);
     QStringList read;
-    EXPECT_TRUE(waitUntil([&] {
+    EXPECT_TRUE(test::waitFor([&] {
         read = BrowserTabs::addressesIn(firefox.home(), firefox.configHome());
         return read == QStringList{address};
-    })) << "read: " << read.join(' ').toStdString();
+    }, 60)) << "read: " << read.join(' ').toStdString();
 
     // Once Firefox has gone, its leftover session counts no more.
     firefox.quit();

@@ -21,10 +21,10 @@ protected:
     QString browser = test::writeRecordingScript(folder.filePath("browser"), record);
     // No display and no desktop: xdg-open then asks $BROWSER rather than the desktop's
     // own handlers (which could start a real browser on the test machine).
-    test::ScopedEnv noDisplay{"DISPLAY", {}, true};
-    test::ScopedEnv noWayland{"WAYLAND_DISPLAY", {}, true};
-    test::ScopedEnv noDesktop{"XDG_CURRENT_DESKTOP", {}, true};
-    test::ScopedEnv noSession{"DESKTOP_SESSION", {}, true};
+    test::ScopedEnv noDisplay{"DISPLAY", {}};
+    test::ScopedEnv noWayland{"WAYLAND_DISPLAY", {}};
+    test::ScopedEnv noDesktop{"XDG_CURRENT_DESKTOP", {}};
+    test::ScopedEnv noSession{"DESKTOP_SESSION", {}};
     test::ScopedEnv browserVariable{"BROWSER", browser.toUtf8()};
 };
 
@@ -55,7 +55,7 @@ TEST_F(XdgBrowserOpenerTest, OnlyWebAddressesAreOpenedAndAMissingOpenerIsAFailur
     EXPECT_FALSE(opener.open(QUrl()));
 
     {
-        test::ScopedEnv noBrowser{"BROWSER", {}, true};
+        test::ScopedEnv noBrowser{"BROWSER", {}};
         XdgBrowserOpener missing(QStringLiteral("/nonexistent/xdg-open"));
         EXPECT_FALSE(missing.open(QUrl(QStringLiteral("https://app.murva.test/"))));
     }

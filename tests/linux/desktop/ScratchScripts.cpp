@@ -1,6 +1,5 @@
 #include "ScratchScripts.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
@@ -33,25 +32,6 @@ QByteArray waitForRecord(const QString &recordPath)
         QThread::msleep(20);
     }
     return {};
-}
-
-ScopedEnv::ScopedEnv(const char *name, const QByteArray &value, bool unset)
-    : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name))
-{
-    if (unset) {
-        qunsetenv(name);
-    } else {
-        qputenv(name, value);
-    }
-}
-
-ScopedEnv::~ScopedEnv()
-{
-    if (had_) {
-        qputenv(name_, old_);
-    } else {
-        qunsetenv(name_);
-    }
 }
 
 } // namespace murva::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/PrivateServers.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -19,19 +21,5 @@ QString writeRecordingScript(const QString &scriptPath, const QString &recordPat
 
 // Waits up to two seconds for the record and returns its contents (empty if none came).
 QByteArray waitForRecord(const QString &recordPath);
-
-// Sets (or with `unset`, removes) an environment variable for the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const QByteArray &value, bool unset = false);
-    ~ScopedEnv();
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
-
-private:
-    const char *name_;
-    bool had_;
-    QByteArray old_;
-};
 
 } // namespace murva::test

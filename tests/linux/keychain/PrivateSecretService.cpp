@@ -45,12 +45,6 @@ PrivateSecretService::PrivateSecretService()
     }
 }
 
-bool PrivateSecretService::secretsOwned() const
-{
-    const QDBusConnection bus = bus_->connection();
-    return bus.isConnected() && bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.secrets"));
-}
-
 bool PrivateSecretService::startKeyring()
 {
     if (!busRunning()) {
@@ -75,7 +69,8 @@ bool PrivateSecretService::startKeyring()
         keyring_->closeWriteChannel();
     }
     QDeadlineTimer deadline(10000);
-    while (!secretsOwned()) {
+    const QDBusConnection bus = bus_->connection();
+    while (!bus.isConnected() || !bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.secrets"))) {
         if (deadline.hasExpired() || keyring_->state() == QProcess::NotRunning) {
             return false;
         }

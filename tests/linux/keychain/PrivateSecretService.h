@@ -28,7 +28,6 @@ public:
 
 private:
     PrivateSecretService();
-    bool secretsOwned() const;
 
     QString folder_;
     std::unique_ptr<PrivateBus> bus_;

@@ -2,9 +2,8 @@
 // reports its progress on standard output, so that a test can kill it at a known point
 // or watch it run out of disk space.
 //
-//   media-writer-helper write PATH SECONDS WIDTH HEIGHT [--hold]
-//       WIDTH 0 records sound only. Prints "written N" after each second. Then finishes
-//       the file and prints "finished 1" (or 0), or with --hold waits to be killed.
+//   media-writer-helper write PATH SECONDS WIDTH HEIGHT
+//       Prints "written N" after each second, then waits to be killed.
 //   media-writer-helper full-disk FOLDER BYTES
 //       Writes sound into a file in FOLDER that can take only about BYTES (a private
 //       tmpfs of that size, or a file size limit where mounting is not allowed), then
@@ -20,12 +19,9 @@
 #include <QFileInfo>
 #include <QString>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -42,7 +38,7 @@ void say(const char *format, auto... values)
     std::fflush(stdout);
 }
 
-int writeMedia(const QString &path, int seconds, QSize frameSize, bool hold)
+int writeMedia(const QString &path, int seconds, QSize frameSize)
 {
     Mp4Writer writer;
     if (auto problem = writer.open({path, !frameSize.isEmpty(), frameSize})) {
@@ -55,42 +51,17 @@ int writeMedia(const QString &path, int seconds, QSize frameSize, bool hold)
     if (!written) {
         say("append failed: %s", qPrintable(writer.errorText()));
     }
-    while (hold) {
+    while (written) {
         ::pause();
     }
-    say("finished %d", int(writer.finish()));
-    return written ? 0 : 1;
+    return 1;
 }
 
-bool writeText(const char *path, const QByteArray &text)
-{
-    const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool done = ::write(fd, text.constData(), size_t(text.size())) == text.size();
-    ::close(fd);
-    return done;
-}
-
-// A user namespace gives an unprivileged process its own mount namespace.
-bool enterPrivateMounts()
-{
-    if (::unshare(CLONE_NEWNS) == 0) {
-        return true;
-    }
-    const uid_t uid = ::getuid();
-    const gid_t gid = ::getgid();
-    return ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0
-        && writeText("/proc/self/setgroups", "deny")
-        && writeText("/proc/self/uid_map", QByteArray("0 ") + QByteArray::number(uid) + " 1")
-        && writeText("/proc/self/gid_map", QByteArray("0 ") + QByteArray::number(gid) + " 1");
-}
-
-// The mount lives in this process's own namespace and vanishes with it.
+// The mount lives in this process's own namespace and vanishes with it. Without the
+// right to mount (not root), a file size limit stands in.
 bool mountSmallDisk(const QString &folder, long bytes)
 {
-    if (!enterPrivateMounts() || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
         return false;
     }
     const QByteArray options = "size=" + QByteArray::number(qlonglong(bytes));
@@ -136,13 +107,12 @@ int main(int argc, char **argv)
 {
     const QByteArray mode = argc > 1 ? argv[1] : "";
     if (mode == "write" && argc >= 6) {
-        const bool hold = argc > 6 && std::strcmp(argv[6], "--hold") == 0;
         return writeMedia(QString::fromLocal8Bit(argv[2]), std::atoi(argv[3]),
-                          QSize(std::atoi(argv[4]), std::atoi(argv[5])), hold);
+                          QSize(std::atoi(argv[4]), std::atoi(argv[5])));
     }
     if (mode == "full-disk" && argc >= 4) {
         return fillDisk(QString::fromLocal8Bit(argv[2]), std::atol(argv[3]));
     }
-    std::fprintf(stderr, "usage: %s write PATH SECONDS WIDTH HEIGHT [--hold] | full-disk FOLDER BYTES\n", argv[0]);
+    std::fprintf(stderr, "usage: %s write PATH SECONDS WIDTH HEIGHT | full-disk FOLDER BYTES\n", argv[0]);
     return 2;
 }

@@ -223,7 +223,7 @@ int lastWrittenSecond(const QStringList &lines)
 
 TEST_F(Mp4WriterTest, AKilledWriterLeavesItsFinishedFragments)
 {
-    HelperProcess helper({"write", path("killed.mp4"), "25", "320", "240", "--hold"});
+    HelperProcess helper({"write", path("killed.mp4"), "25", "320", "240"});
     const QStringList before = helper.readUntil([](const QString &line) {
         return line.startsWith("written ") && line.mid(8).toInt() > 20;
     });

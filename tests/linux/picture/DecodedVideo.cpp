@@ -5,7 +5,6 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-#include <memory>
 
 namespace murva::test {
 namespace {

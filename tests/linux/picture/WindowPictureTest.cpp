@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <thread>
 
 namespace murva::test {
@@ -65,20 +64,6 @@ TEST_F(WindowPictureTest, FramesComeAtMostFifteenTimesASecondUntilStopped)
     EXPECT_EQ(sink.frameCount(), countAtStop);
     capture.stop();
     EXPECT_EQ(sink.brokenCount(), 0);
-}
-
-TEST_F(WindowPictureTest, CoveredWindowStillShowsItsOwnPicture)
-{
-    const QRect frame(100, 100, 640, 360);
-    startOn(screen.addWindow(frame, kRed), frame);
-    ASSERT_TRUE(sink.waitFor(colourIs(kCentre, kRed)));
-
-    screen.addWindow(frame, kBlue);
-    ASSERT_TRUE(sink.waitForMore(3));
-    const VideoFrame covered = sink.latest();
-    for (const QPoint point : {kCentre, QPoint(4, 4), QPoint(1274, 714)}) {
-        EXPECT_TRUE(near(colourAt(covered, point), kRed)) << point.x() << "," << point.y();
-    }
 }
 
 TEST_F(WindowPictureTest, SourceRectCutsOffTheTopBand)

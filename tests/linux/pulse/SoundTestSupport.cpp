@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include <cmath>
 #include <ctime>
@@ -66,11 +67,14 @@ std::optional<std::int64_t> lastLoudNs(const std::vector<SoundBuffer> &buffers, 
     return last;
 }
 
-bool writeToneFile(const QString &path, double leadSec, double toneSec, double tailSec)
+QString toneFile()
 {
-    return runTool("sox", {"-n", "-r", "48000", "-c", "1", "-b", "16", path, "synth", QString::number(toneSec),
-                           "sine", "1000", "vol", "0.5", "pad", QString::number(leadSec),
-                           QString::number(tailSec)});
+    static QTemporaryDir folder;
+    static const QString path = folder.filePath("tone.wav");
+    static const bool written =
+        runTool("sox", {"-n", "-r", "48000", "-c", "1", "-b", "16", path, "synth", QString::number(kToneSec), "sine",
+                        "1000", "vol", "0.5", "pad", QString::number(kToneLeadSec), QString::number(kToneTailSec)});
+    return written ? path : QString();
 }
 
 PlayWindow playInto(const QString &sink, const QString &path, const QString &server)

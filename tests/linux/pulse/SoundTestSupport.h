@@ -37,8 +37,10 @@ std::optional<std::int64_t> firstLoudNs(const std::vector<SoundBuffer> &buffers,
 // Same, of the last such sample.
 std::optional<std::int64_t> lastLoudNs(const std::vector<SoundBuffer> &buffers, float threshold = 0.1f);
 
-// A WAV file of `leadSec` silence, `toneSec` of a loud 1-kHz tone, `tailSec` silence.
-bool writeToneFile(const QString &path, double leadSec, double toneSec, double tailSec);
+// A WAV file of kToneLeadSec silence, kToneSec of a loud 1-kHz tone and kToneTailSec
+// silence, made once per test process; empty when sox failed.
+inline constexpr double kToneLeadSec = 0.3, kToneSec = 0.5, kToneTailSec = 0.2;
+QString toneFile();
 
 // Plays a file into a sink and returns when it has played: the monotonic times just
 // before the player started and just after it ended.

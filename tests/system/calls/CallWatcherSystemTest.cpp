@@ -147,7 +147,7 @@ TEST_F(CallWatcherSystemTest, ADisplayThatGoesAwayTakesTheCallPageWithIt)
 {
     test::PrivateXServer display;
     ASSERT_TRUE(display.running());
-    const test::ScopedDisplay useIt(display.displayName());
+    const test::ScopedEnv useIt("DISPLAY", display.displayName());
     ScreenAccess::setSource(std::make_shared<X11ScreenContent>());
     TestWindowProcess meetPage({"--title", "Meet - abc-defg-hij", "--class", "Navigator,firefox"});
     ASSERT_NE(meetPage.windowId(), 0u);

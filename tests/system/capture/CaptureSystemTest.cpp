@@ -65,38 +65,6 @@ void expectTurnStartingAt(const std::vector<Turn> &turns, Side who, double expec
                        << describe(turns);
 }
 
-const MediaTrackInfo *trackOf(const MediaFileInfo &file, MediaTrackInfo::Kind kind)
-{
-    for (const MediaTrackInfo &track : file.tracks) {
-        if (track.kind == kind) {
-            return &track;
-        }
-    }
-    return nullptr;
-}
-
-void expectMixedSoundTrack(const MediaFileInfo &file)
-{
-    const MediaTrackInfo *sound = trackOf(file, MediaTrackInfo::Kind::audio);
-    ASSERT_NE(sound, nullptr);
-    EXPECT_EQ(sound->codec, "aac");
-    EXPECT_EQ(sound->sampleRate, 48000);
-    EXPECT_EQ(sound->channels, 1);
-}
-
-// Points the sound server of this process elsewhere for one test.
-class SoundServerOverride {
-public:
-    explicit SoundServerOverride(const QString &address) : saved_(qgetenv("PULSE_SERVER"))
-    {
-        qputenv("PULSE_SERVER", address.toUtf8());
-    }
-    ~SoundServerOverride() { qputenv("PULSE_SERVER", saved_); }
-
-private:
-    QByteArray saved_;
-};
-
 class CaptureSystemTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { Adapters::install(); }
@@ -136,12 +104,8 @@ TEST_F(CaptureSystemTest, EachSidesSpeechBecomesItsTurnInAFileOfSoundAndPicture)
     const std::optional<std::int64_t> hostHeardNs = observer.firstLoudNs(Side::host, host.beforeNs);
     const std::optional<std::int64_t> guestsHeardNs = observer.firstLoudNs(Side::guests, guests.beforeNs);
     ASSERT_TRUE(timeZeroNs && hostHeardNs && guestsHeardNs);
-    // Heard when it was played...
-    EXPECT_LT(*hostHeardNs, host.afterNs);
-    EXPECT_LT(*guestsHeardNs, guests.afterNs);
-    EXPECT_GT(*hostHeardNs, host.beforeNs + secondsToNs(test::speechLeadSec() - 0.1));
-    EXPECT_GT(*guestsHeardNs, guests.beforeNs + secondsToNs(test::speechLeadSec() - 0.1));
-    // ...and the turns begin there, counted from the file's time 0.
+    // The turns begin where the speech was heard (that it was heard when it was played is
+    // the sound capture's test), counted from the file's time 0.
     expectTurnStartingAt(result.turns, Side::host, nsToSeconds(*hostHeardNs - *timeZeroNs));
     expectTurnStartingAt(result.turns, Side::guests, nsToSeconds(*guestsHeardNs - *timeZeroNs));
     // The recording holds all that was played, and nothing after it was ended.
@@ -152,10 +116,11 @@ TEST_F(CaptureSystemTest, EachSidesSpeechBecomesItsTurnInAFileOfSoundAndPicture)
     ASSERT_TRUE(file.has_value());
     EXPECT_EQ(file->tracks.size(), 2u);
     EXPECT_NEAR(file->durationSec, result.durationSec, 0.1);
-    expectMixedSoundTrack(*file);
-    const MediaTrackInfo *picture = trackOf(*file, MediaTrackInfo::Kind::video);
-    ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(picture->codec, "h264");
+    // The tracks' formats are the writer's, proven where it is tested.
+    const auto picture = std::find_if(file->tracks.begin(), file->tracks.end(), [](const MediaTrackInfo &track) {
+        return track.kind == MediaTrackInfo::Kind::video;
+    });
+    ASSERT_NE(picture, file->tracks.end());
     // The fixture's 1920×1080 display, scaled down to 1280 wide.
     EXPECT_EQ(picture->width, 1280);
     EXPECT_EQ(picture->height, 720);
@@ -194,7 +159,7 @@ TEST_F(CaptureSystemTest, WhenTheSoundServerDiesTheOwnerIsToldAndTheFileIsStillF
 {
     test::PrivateSoundServer server;
     ASSERT_TRUE(server.isRunning());
-    const SoundServerOverride pulse(server.address());
+    const test::ScopedEnv pulse("PULSE_SERVER", server.address().toUtf8());
 
     test::CaptureObserver observer;
     Capture capture(path(), false, observer.observe(Adapters::capturePorts(false)));
@@ -223,7 +188,6 @@ TEST_F(CaptureSystemTest, WhenTheSoundServerDiesTheOwnerIsToldAndTheFileIsStillF
     const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path());
     ASSERT_TRUE(file.has_value());
     EXPECT_EQ(file->tracks.size(), 1u);
-    expectMixedSoundTrack(*file);
     EXPECT_NEAR(file->durationSec, result.durationSec, 0.1);
 }
 

@@ -3,7 +3,6 @@
 #include "capture/Capture.h"
 
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>

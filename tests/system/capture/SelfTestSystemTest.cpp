@@ -17,59 +17,30 @@ namespace {
 
 using test::RecorderRun;
 
-const MediaTrackInfo *trackOf(const MediaFileInfo &file, MediaTrackInfo::Kind kind)
-{
-    for (const MediaTrackInfo &track : file.tracks) {
-        if (track.kind == kind) {
-            return &track;
-        }
-    }
-    return nullptr;
-}
-
-// "file: 6.0 s, 2 tracks" → 6.0 and 2.
-std::optional<std::pair<double, int>> parseFileLine(const QString &line)
-{
-    static const QRegularExpression shape(QStringLiteral(R"(^file: (\d+\.\d) s, (\d+) tracks$)"));
-    const QRegularExpressionMatch match = shape.match(line);
-    if (!match.hasMatch()) {
-        return std::nullopt;
-    }
-    return std::pair(match.captured(1).toDouble(), match.captured(2).toInt());
-}
-
 // Checks the last two lines of a finished self-test against the file, and hands back
 // the duration the "recorded" line says. That the capture's duration is the file's is
-// proven where the capture is tested.
+// proven where the capture is tested, and the tracks' formats where the writer is.
 std::optional<double> expectReport(const RecorderRun &recorder, const QString &path, int tracks)
 {
     static const QRegularExpression recordedShape(
         QStringLiteral(R"(^recorded (\d+\.\d+)s, turns: \[((host|guests) \d+\.\d-\d+\.\d(, )?)*\]$)"));
+    static const QRegularExpression fileShape(QStringLiteral(R"(^file: (\d+\.\d) s, (\d+) tracks$)"));
     const QStringList lines = recorder.lines();
     const QRegularExpressionMatch recorded = recordedShape.match(lines.value(lines.size() - 2));
-    const auto fileLine = parseFileLine(lines.value(lines.size() - 1));
-    EXPECT_TRUE(recorded.hasMatch() && fileLine) << qPrintable(recorder.output());
-    if (!recorded.hasMatch() || !fileLine) {
+    const QRegularExpressionMatch fileLine = fileShape.match(lines.value(lines.size() - 1));
+    EXPECT_TRUE(recorded.hasMatch() && fileLine.hasMatch()) << qPrintable(recorder.output());
+    if (!recorded.hasMatch() || !fileLine.hasMatch()) {
         return std::nullopt;
     }
-    EXPECT_EQ(fileLine->second, tracks);
+    EXPECT_EQ(fileLine.captured(2).toInt(), tracks);
 
     const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path);
     EXPECT_TRUE(file.has_value());
     if (file) {
         EXPECT_EQ(int(file->tracks.size()), tracks);
-        EXPECT_NEAR(fileLine->first, file->durationSec, 0.05 + 1e-9); // printed to a tenth
-        const MediaTrackInfo *sound = trackOf(*file, MediaTrackInfo::Kind::audio);
-        EXPECT_TRUE(sound && sound->codec == "aac" && sound->sampleRate == 48000 && sound->channels == 1);
+        EXPECT_NEAR(fileLine.captured(1).toDouble(), file->durationSec, 0.05 + 1e-9); // printed to a tenth
     }
     return recorded.captured(1).toDouble();
-}
-
-std::optional<MediaTrackInfo> pictureTrackOf(const QString &path)
-{
-    const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path);
-    const MediaTrackInfo *picture = file ? trackOf(*file, MediaTrackInfo::Kind::video) : nullptr;
-    return picture ? std::optional(*picture) : std::nullopt;
 }
 
 class SelfTestSystemTest : public ::testing::Test {
@@ -111,12 +82,8 @@ TEST_F(SelfTestSystemTest, SwitchGoesToTheScreenAndBackToTheWindow)
     EXPECT_TRUE(window >= 0 && window < toScreen && toScreen < back && back < at(QStringLiteral("recorded .*")))
         << qPrintable(recorder.output());
 
-    ASSERT_TRUE(expectReport(recorder, path(), 2));
-    const std::optional<MediaTrackInfo> picture = pictureTrackOf(path());
-    ASSERT_TRUE(picture.has_value());
-    EXPECT_EQ(picture->codec, "h264");
-    EXPECT_EQ(picture->width, 1280);
-    EXPECT_EQ(picture->height, 720);
+    // The picture's size is the capture's rule, tested with it.
+    EXPECT_TRUE(expectReport(recorder, path(), 2));
 }
 
 TEST_F(SelfTestSystemTest, WithoutADisplayOnlySoundCanBeRecorded)

@@ -14,6 +14,9 @@
 
 namespace murva::test {
 
+inline constexpr auto zoomStarted = "start: zoom owner app\\(zoom\\)";
+inline constexpr auto savedMeeting = "saved: meeting (m\\d+)";
+
 // Every case starts from a service that knows nothing, and a user with fresh folders.
 class EndToEndTest : public ::testing::Test {
 protected:
@@ -50,6 +53,53 @@ protected:
 
     DevService service = DevService::fromEnvironment();
     std::unique_ptr<RecorderRun> recorder;
+};
+
+// Recordings left on disk when their call ended, and the launch that saves them.
+class LeftoversTest : public EndToEndTest {
+protected:
+    // The one record left on disk, with the given status and its video.
+    void expectOneLeftover(const QString &status)
+    {
+        const std::vector<QJsonObject> records = recorder->records();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(records[0].value("status").toString(), status);
+        ASSERT_EQ(recorder->videos().size(), 1);
+        leftoverBytes = fileSize(recorder->videos().first());
+        EXPECT_GT(leftoverBytes, 0);
+    }
+
+    // A launch on the same folders, no call: it saves what is left and keeps nothing.
+    QJsonObject relaunchAndExpectSaved()
+    {
+        EXPECT_TRUE(recorder->launchSignedIn()) << qPrintable(recorder->output());
+        const auto saved = recorder->waitForLine(savedMeeting, 40);
+        EXPECT_TRUE(saved) << qPrintable(recorder->output());
+        const QJsonObject meeting = onlyMeeting();
+        EXPECT_TRUE(meeting.value("uploaded").toBool());
+        EXPECT_TRUE(meeting.value("ready").toBool());
+        EXPECT_EQ(meeting.value("uploadBytes").toInteger(), leftoverBytes);
+        const std::vector<QJsonObject> records = recorder->records();
+        EXPECT_EQ(records.size(), 1u);
+        if (!records.empty()) {
+            EXPECT_EQ(records[0].value("status").toString(), "saved");
+        }
+        EXPECT_TRUE(recorder->waitUntil([&] { return recorder->videos().isEmpty(); }, 5))
+            << "the saved video stays on disk";
+        EXPECT_TRUE(recorder->quit());
+        return meeting;
+    }
+
+    // Signed in, a call of `callSec` that is recorded; returns once recording started.
+    void startRecordedCall(std::unique_ptr<SimulatedCall> &call, int callSec)
+    {
+        call = std::make_unique<SimulatedCall>(callSec);
+        ASSERT_TRUE(call->waitUntilStarted());
+        ASSERT_TRUE(recorder->waitForLine(zoomStarted, 10)) << qPrintable(recorder->output());
+    }
+
+
+    qint64 leftoverBytes = -1;
 };
 
 } // namespace murva::test

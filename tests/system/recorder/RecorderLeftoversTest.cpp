@@ -1,6 +1,6 @@
 // Recordings that could not be saved when their call ended (the app quit or died, the
 // service refused or could not be reached) stay on disk and are saved at a later launch.
-#include "LeftoversTest.h"
+#include "EndToEndTest.h"
 
 #include <cmath>
 
@@ -36,74 +36,19 @@ TEST_F(LeftoversTest, QuittingOnSigtermKeepsTheRecordingForTheNextLaunch)
     EXPECT_EQ(meeting.value("durationSec").toDouble(), std::round(recordSec));
 }
 
-TEST_F(LeftoversTest, QuittingDuringAShortRecordingDeletesIt)
+// The recorder dies 35 s into a call; the next launch saves what the file holds. The
+// duration comes from the file, and reaches both the service and the record.
+TEST_F(LeftoversTest, RecordingOfAKilledRecorderIsSavedWithTheDurationOfItsFile)
 {
     ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
     std::unique_ptr<SimulatedCall> call;
-    ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 30));
-    recorder->keepReading(3);
-
-    recorder->terminate();
-    ASSERT_TRUE(recorder->waitForExit(20));
-    EXPECT_FALSE(recorder->crashed());
-    EXPECT_EQ(recorder->exitCode(), 0);
-    EXPECT_TRUE(recorder->saw(QStringLiteral("stop: the app is quitting"))) << qPrintable(recorder->output());
-    EXPECT_FALSE(recorder->saw(QStringLiteral("kept \\d+ s")));
-    call->hangUp();
-    EXPECT_TRUE(recorder->records().empty());
-    EXPECT_TRUE(recorder->videos().isEmpty());
-}
-
-// A connection lost during the upload is `offline`: the meeting already begun is kept,
-// and the next launch uploads to it again instead of beginning another one.
-TEST_F(LeftoversTest, UploadCutOffResumesTheSameMeetingAtTheNextLaunch)
-{
-    service.cutUpload(4096, -1);
-    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
-    std::unique_ptr<SimulatedCall> call;
-    ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 8));
-    ASSERT_TRUE(call->waitUntilHungUp(25));
-
-    ASSERT_TRUE(recorder->waitForLine(QStringLiteral("save failed: offline"), 40)) << qPrintable(recorder->output());
-    ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
-    const QString begunId =
-        recorder->records()[0].value("begun").toObject().value("meetingId").toString();
-    EXPECT_FALSE(begunId.isEmpty());
-    recorder->terminate();
-    ASSERT_TRUE(recorder->waitForExit(20));
-    EXPECT_EQ(recorder->exitCode(), 0);
-
-    service.cutUpload(0, 0);
-    const QJsonObject meeting = relaunchAndExpectSaved();
-    EXPECT_EQ(meeting.value("meetingId").toString(), begunId);
-    EXPECT_EQ(service.requests(QStringLiteral("/recorder/begin")).size(), 1);
-}
-
-} // namespace
-
-// The recorder dies 35 s into a call; the next launch saves what the file holds.
-QJsonObject LeftoversTest::saveAfterKill()
-{
-    EXPECT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
-    std::unique_ptr<SimulatedCall> call;
-    startRecordedCall(call, 60);
-    if (HasFatalFailure()) {
-        return {};
-    }
+    ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 60));
     recorder->keepReading(35);
     recorder->kill();
     call->hangUp();
+    ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("recording")));
 
-    expectOneLeftover(QStringLiteral("recording"));
-    return HasFatalFailure() ? QJsonObject{} : relaunchAndExpectSaved();
-}
-
-namespace {
-
-// The duration comes from the file, and reaches both the service and the record.
-TEST_F(LeftoversTest, RecordingOfAKilledRecorderIsSavedWithTheDurationOfItsFile)
-{
-    const QJsonObject meeting = saveAfterKill();
+    const QJsonObject meeting = relaunchAndExpectSaved();
     EXPECT_GE(meeting.value("durationSec").toDouble(), 29);
     EXPECT_LE(meeting.value("durationSec").toDouble(), 36);
     const std::vector<QJsonObject> records = recorder->records();
@@ -111,32 +56,12 @@ TEST_F(LeftoversTest, RecordingOfAKilledRecorderIsSavedWithTheDurationOfItsFile)
     EXPECT_GE(records[0].value("durationSec").toDouble(), 29);
 }
 
-TEST_F(LeftoversTest, RefusedBeginKeepsTheRecordingUntilTheServiceRecovers)
-{
-    service.inject(QStringLiteral("/recorder/begin"), 403, R"({"ok":false,"error":"notOnTeam"})", -1);
-    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
-    std::unique_ptr<SimulatedCall> call;
-    ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 8));
-    ASSERT_TRUE(call->waitUntilHungUp(25));
-
-    ASSERT_TRUE(recorder->waitForLine(QStringLiteral("save failed: notOnTeam"), 30)) << qPrintable(recorder->output());
-    ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
-    EXPECT_TRUE(service.meetings().isEmpty());
-    recorder->terminate();
-    ASSERT_TRUE(recorder->waitForExit(20));
-    EXPECT_EQ(recorder->exitCode(), 0);
-
-    service.inject(QStringLiteral("/recorder/begin"), 403, {}, 0);
-    relaunchAndExpectSaved();
-}
-
 // A refused connection means the service is down (the recorder calls that `failed`);
 // a name that cannot be resolved means no network (`offline`). Neither loses the file.
 TEST_F(LeftoversTest, UnreachableServiceKeepsTheRecordingUntilItIsReachable)
 {
     ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
-    recorder->terminate();
-    ASSERT_TRUE(recorder->waitForExit(20));
+    ASSERT_TRUE(recorder->quit());
 
     recorder->setApiBase(closedLoopbackAddress());
     ASSERT_TRUE(recorder->launchSignedIn()) << qPrintable(recorder->output());
@@ -145,17 +70,13 @@ TEST_F(LeftoversTest, UnreachableServiceKeepsTheRecordingUntilItIsReachable)
     ASSERT_TRUE(call->waitUntilHungUp(25));
     ASSERT_TRUE(recorder->waitForLine(QStringLiteral("save failed: failed"), 30)) << qPrintable(recorder->output());
     ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
-    recorder->terminate();
-    ASSERT_TRUE(recorder->waitForExit(20));
-    EXPECT_EQ(recorder->exitCode(), 0);
+    EXPECT_TRUE(recorder->quit()) << qPrintable(recorder->output());
 
     recorder->setApiBase(QUrl(QStringLiteral("http://murva-service.invalid")));
     ASSERT_TRUE(recorder->launchSignedIn()) << qPrintable(recorder->output());
     ASSERT_TRUE(recorder->waitForLine(QStringLiteral("save failed: offline"), 30)) << qPrintable(recorder->output());
     ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
-    recorder->terminate();
-    ASSERT_TRUE(recorder->waitForExit(20));
-    EXPECT_EQ(recorder->exitCode(), 0);
+    EXPECT_TRUE(recorder->quit()) << qPrintable(recorder->output());
     EXPECT_TRUE(service.requests(QStringLiteral("/recorder/begin")).isEmpty()) << "begun at a wrong address";
 
     recorder->setApiBase(service.base());

@@ -47,8 +47,7 @@ void readItem(const QDBusArgument &argument, std::vector<MenuLine> &lines)
     argument.beginStructure();
     argument >> id >> properties;
     if (properties.contains(QStringLiteral("label"))) {
-        lines.push_back({id, properties.value(QStringLiteral("label")).toString().remove(QLatin1Char('_')),
-                         properties.value(QStringLiteral("enabled"), true).toBool()});
+        lines.push_back({id, properties.value(QStringLiteral("label")).toString().remove(QLatin1Char('_'))});
     }
     argument.beginArray();
     while (!argument.atEnd()) {

@@ -44,7 +44,6 @@ private:
 struct MenuLine {
     int id;
     QString label;
-    bool enabled;
 };
 
 // Reads and clicks a tray item's menu over com.canonical.dbusmenu.
