@@ -5,8 +5,10 @@
 //   murva-test-window [--title T] [--class INSTANCE,CLASS] [--pid N | --no-pid]
 //                     [--geometry WxH+X+Y] [--animate] [--hidden] [--unmapped]
 //                     [--override-redirect] [--type NAME] [--legacy-title] [--framed]
+//                     [--slide SECONDS]
 //
-// --animate redraws the window 30 times a second.
+// --animate redraws the window 30 times a second; --slide draws one still picture and a
+// new one every SECONDS, as a shared slide deck would.
 // --hidden sets _NET_WM_STATE_HIDDEN as a window manager does for a minimised window;
 // --type sets _NET_WM_WINDOW_TYPE_NAME (dialog, dock, desktop, ...); --legacy-title sets
 // only WM_NAME, in Latin-1, as old clients do; --framed puts the window into a frame
@@ -24,6 +26,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -43,6 +47,7 @@ struct Options {
     std::optional<long> pid = long(::getpid());
     int width = 640, height = 480, x = 0, y = 0;
     bool animate = false;
+    int slideSeconds = 0;
     bool hidden = false;
     bool unmapped = false;
     bool overrideRedirect = false;
@@ -87,6 +92,8 @@ Options parse(int argc, char **argv)
             }
         } else if (argument == "--animate") {
             options.animate = true;
+        } else if (argument == "--slide" && at + 1 < argc) {
+            options.slideSeconds = std::max(1, std::atoi(argv[++at]));
         } else if (argument == "--hidden") {
             options.hidden = true;
         } else if (argument == "--unmapped") {
@@ -205,6 +212,21 @@ xcb_window_t createFrame(xcb_connection_t *connection, const xcb_screen_t *scree
     return frame;
 }
 
+timespec secondsFromNow(int seconds)
+{
+    timespec at{};
+    clock_gettime(CLOCK_MONOTONIC, &at);
+    at.tv_sec += seconds;
+    return at;
+}
+
+bool reached(const timespec &at)
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now.tv_sec > at.tv_sec || (now.tv_sec == at.tv_sec && now.tv_nsec >= at.tv_nsec);
+}
+
 void announce(xcb_window_t window)
 {
     std::printf("ready %u\n", window);
@@ -262,6 +284,7 @@ int main(int argc, char **argv)
 
     unsigned frameCount = 0;
     bool announced = options.unmapped;
+    std::optional<timespec> nextSlide;
     pollfd socket{xcb_get_file_descriptor(connection), POLLIN, 0};
     while (!stopRequested && !xcb_connection_has_error(connection)) {
         // Short waits also notice a stop request that came just before the poll.
@@ -269,6 +292,10 @@ int main(int argc, char **argv)
         while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
             const uint8_t kind = event->response_type & 0x7F;
             if (kind == XCB_MAP_NOTIFY && !announced) {
+                if (options.slideSeconds > 0) {
+                    drawFrame(connection, window, gc, options, frameCount);
+                    nextSlide = secondsFromNow(options.slideSeconds);
+                }
                 announce(window);
                 announced = true;
             }
@@ -276,6 +303,10 @@ int main(int argc, char **argv)
         }
         if (options.animate) {
             drawFrame(connection, window, gc, options, frameCount++);
+        } else if (nextSlide && reached(*nextSlide)) {
+            frameCount += 40; // far enough along for a picture that differs everywhere
+            drawFrame(connection, window, gc, options, frameCount);
+            nextSlide = secondsFromNow(options.slideSeconds);
         }
     }
     xcb_disconnect(connection);
