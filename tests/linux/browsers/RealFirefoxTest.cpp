@@ -1,11 +1,11 @@
 #include "support/PrivateServers.h"
 #include "support/TestMain.h"
 
+#include "KeyFileEntries.h"
 #include "browsers/BrowserTabs.h"
 
 #include <QFile>
 #include <QProcess>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -53,11 +53,13 @@ public:
     // The folder of the profile this install uses, once Firefox has written where.
     QString profileFolder() const
     {
+        // Read afresh each time: QSettings would keep what it read of a file still being written.
         for (const QString &root : {configHome() + "/mozilla/firefox", home() + "/.mozilla/firefox"}) {
-            QSettings ini(root + "/profiles.ini", QSettings::IniFormat);
-            for (const QString &group : ini.childGroups()) {
-                if (group.startsWith("Install")) {
-                    return root + "/" + ini.value(group + "/Default").toString();
+            QFile ini(root + "/profiles.ini");
+            const QByteArray text = ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray();
+            for (const KeyFileEntry &entry : keyFileEntries(text)) {
+                if (entry.group.startsWith("Install") && entry.key == "Default" && !entry.value.isEmpty()) {
+                    return root + "/" + entry.value;
                 }
             }
         }
