@@ -77,6 +77,7 @@ protected:
         parts.autostart = autostart;
         parts.browser = browser;
         parts.inspector = inspector;
+        parts.arguments = arguments;
         return parts;
     }
 
@@ -130,6 +131,7 @@ protected:
     std::vector<ModelPhase> shown;
     std::vector<bool> signedInWhenShown;
     int welcomes = 0;
+    QStringList arguments;
 };
 
 TEST_F(ModelTest, ACallIsRecordedSavedAndClearedAfterFiveSeconds)
@@ -459,6 +461,22 @@ TEST_F(ModelTest, RemovingTheLastAccountSignsOutWithoutFetching)
     model->disconnect(QStringLiteral("A"));
     EXPECT_FALSE(model->signedIn());
     EXPECT_EQ(service->nextAsks.size(), asked);
+}
+
+// The only test of the upcoming list reaching the model: a stale-account check that
+// dropped every answer would show nothing.
+TEST_F(ModelTest, SampleMeetingsReplaceEvenAFailedAnswer)
+{
+    launch();
+    await([&] { return model->refreshUpcoming(); });
+    EXPECT_EQ(model->upcoming(), std::nullopt); // the fake service fails
+
+    model.reset();
+    arguments = {QStringLiteral("murva-recorder"), QStringLiteral("--sample-upcoming")};
+    launch();
+    await([&] { return model->refreshUpcoming(); });
+    ASSERT_TRUE(model->upcoming());
+    EXPECT_EQ(model->upcoming()->size(), 4u);
 }
 
 TEST_F(ModelTest, TheClockFetchesOnItsSchedule)
