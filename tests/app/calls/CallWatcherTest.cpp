@@ -5,7 +5,6 @@
 #include "settings/Settings.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QTimer>
 #include <qcorotimer.h>
 
@@ -25,11 +24,9 @@ const QUrl meetLink("https://meet.google.com/abc-defg-hij");
 
 struct FakeProcesses : AudioProcessSource {
     std::vector<AudioProcess> list;
-    std::shared_ptr<int> polls = std::make_shared<int>(0);
 
     QCoro::Task<std::vector<AudioProcess>> processes() override
     {
-        ++*polls;
         std::vector<AudioProcess> copy = list;
         co_return copy;
     }
@@ -85,13 +82,6 @@ AudioProcess browserInMicrophone()
 AudioProcess browserPlaying()
 {
     return {602, "com.google.Chrome", false, true};
-}
-
-void runEventLoopFor(std::chrono::milliseconds time)
-{
-    QEventLoop loop;
-    QTimer::singleShot(time, &loop, &QEventLoop::quit);
-    loop.exec();
 }
 
 class CallWatcherTest : public testing::Test {
@@ -218,23 +208,4 @@ TEST_F(CallWatcherTest, AWatcherDestroyedWhileReadingTheWindowsDoesNothingMore)
     watcher.reset();
     murva::test::await(std::move(polling));
     EXPECT_FALSE(calledAfterwards);
-}
-
-TEST_F(CallWatcherTest, StartPollsOnItsTimerForAsLongAsTheWatcherLives)
-{
-    auto owned = std::make_unique<FakeProcesses>();
-    owned->list = {zoomInMicrophone()};
-    const std::shared_ptr<int> polls = owned->polls;
-    auto timed = std::make_unique<CallWatcher>(std::move(owned), CallWatcher::Clock{}, 10ms);
-    std::vector<CallEvent> timedEvents;
-    timed->onEvent = [&](const CallEvent &event) { timedEvents.push_back(event); };
-    timed->start();
-    runEventLoopFor(100ms);
-    EXPECT_GE(*polls, 3);
-    EXPECT_EQ(timedEvents, (std::vector{CallEvent::started(Call{CallApp::zoom, std::nullopt, true, zoomOwner})}));
-
-    timed.reset();
-    const int pollsBefore = *polls;
-    runEventLoopFor(50ms);
-    EXPECT_EQ(*polls, pollsBefore);
 }

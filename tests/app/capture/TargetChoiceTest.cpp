@@ -85,13 +85,3 @@ TEST(TargetChoice, FallsBackToTheMainDisplayThenTheFirstAndFailsWithoutAny)
     content.displays.clear();
     EXPECT_THROW(targetIn(content, zoomCall), SaveError);
 }
-
-TEST(TargetChoice, DescriptionsForTheLog)
-{
-    EXPECT_EQ(describe(ShareableDisplay{3, QRectF(0, 0, 1920, 1080), true}), QString::fromUtf8("screen 3 1920×1080"));
-    ShareableWindow w = window(1, "us.zoom.xos", "Zoom Meeting %1", QRectF(10, 10, 1280.7, 720.2));
-    w.owningApplication->applicationName = "zoom";
-    EXPECT_EQ(describe(w), QString::fromUtf8("window zoom “Zoom Meeting %1” 1280×720"));
-    w.owningApplication.reset();
-    EXPECT_EQ(describe(w), QString::fromUtf8("window ? “Zoom Meeting %1” 1280×720"));
-}

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace murva {
 namespace {
 
@@ -67,11 +69,9 @@ TEST(SelfTestOptions, ASecondsNumberAndAPathMakeASelfTestWithItsCompanions)
         EXPECT_EQ(options.listWindows, test.listWindows);
         ASSERT_EQ(options.selfTest.has_value(), test.selfTest.has_value());
         if (test.selfTest) {
-            EXPECT_EQ(options.selfTest->seconds, test.selfTest->seconds);
-            EXPECT_EQ(options.selfTest->path, test.selfTest->path);
-            EXPECT_EQ(options.selfTest->switchTargets, test.selfTest->switchTargets);
-            EXPECT_EQ(options.selfTest->browser, test.selfTest->browser);
-            EXPECT_EQ(options.selfTest->soundOnly, test.selfTest->soundOnly);
+            const SelfTestOptions &got = *options.selfTest, &want = *test.selfTest;
+            EXPECT_EQ(std::tie(got.seconds, got.path, got.switchTargets, got.browser, got.soundOnly),
+                      std::tie(want.seconds, want.path, want.switchTargets, want.browser, want.soundOnly));
         }
     }
 }

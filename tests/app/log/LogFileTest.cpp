@@ -3,7 +3,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
@@ -127,13 +126,4 @@ TEST(LogFile, LinesFromManyThreadsStayWholeAndInPerThreadOrder)
         const int t = words[1].toInt();
         ASSERT_EQ(words[3].toInt(), next[t]++) << "out of order for thread " << t;
     }
-}
-
-TEST(Log, WritesIntoTheStateFolderWithTheVersion)
-{
-    Log::write("launched");
-    Log::flush();
-    const QByteArray line = contents(Log::filePath());
-    const QRegularExpression expected(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ \[\d+\.\d+\.\d+\] launched\n$)");
-    EXPECT_TRUE(expected.match(QString::fromUtf8(line)).hasMatch()) << line.constData();
 }

@@ -22,49 +22,30 @@ public:
     explicit FakeClock(SystemTime start) : now_(start) {}
 
     SystemTime now() const override { return now_; }
-    std::unique_ptr<ClockAlarm> after(double delaySec, std::function<void()> fire) override
-    {
-        return add(delaySec, false, std::move(fire));
-    }
-    std::unique_ptr<ClockAlarm> every(double intervalSec, std::function<void()> fire) override
-    {
-        return add(intervalSec, true, std::move(fire));
-    }
+    std::unique_ptr<ClockAlarm> after(double sec, std::function<void()> fire) override { return add(sec, 0, std::move(fire)); }
+    std::unique_ptr<ClockAlarm> every(double sec, std::function<void()> fire) override { return add(sec, sec, std::move(fire)); }
 
     // Moves time forward, firing every alarm that falls due on the way.
     void advance(double sec)
     {
-        const SystemTime target = now_ + toDuration(sec);
-        while (true) {
-            Entry *due = nullptr;
-            for (Entry &entry : entries_) {
-                if (*entry.alive && entry.due <= target && (!due || entry.due < due->due)) {
-                    due = &entry;
-                }
-            }
-            if (!due) {
-                break;
-            }
+        const SystemTime target = now_ + span(sec);
+        for (Entry *due = firstDue(target); due; due = firstDue(target)) {
             now_ = due->due;
-            std::function<void()> fire = due->fire;
-            if (due->repeating) {
-                due->due += toDuration(due->intervalSec);
-            } else {
-                *due->alive = false;
-            }
+            const std::function<void()> fire = due->fire;
+            due->due += span(due->repeatSec);
+            *due->alive = due->repeatSec > 0;
             fire();
         }
         now_ = target;
     }
 
     // Moves time without firing anything (a jump of the wall clock).
-    void jump(double sec) { now_ += toDuration(sec); }
+    void jump(double sec) { now_ += span(sec); }
 
 private:
     struct Entry {
         SystemTime due;
-        double intervalSec;
-        bool repeating;
+        double repeatSec; // 0: fires once
         std::function<void()> fire;
         std::shared_ptr<bool> alive;
     };
@@ -73,17 +54,25 @@ private:
         ~Handle() override { *alive = false; }
     };
 
-    static std::chrono::system_clock::duration toDuration(double sec)
+    static std::chrono::system_clock::duration span(double sec)
     {
         return std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::duration<double>(sec));
     }
-
-    std::unique_ptr<ClockAlarm> add(double sec, bool repeating, std::function<void()> fire)
+    Entry *firstDue(SystemTime target)
     {
-        auto alive = std::make_shared<bool>(true);
-        entries_.push_back(Entry{now_ + toDuration(sec), sec, repeating, std::move(fire), alive});
+        Entry *due = nullptr;
+        for (Entry &entry : entries_) {
+            if (*entry.alive && entry.due <= target && (!due || entry.due < due->due)) {
+                due = &entry;
+            }
+        }
+        return due;
+    }
+    std::unique_ptr<ClockAlarm> add(double sec, double repeatSec, std::function<void()> fire)
+    {
         auto handle = std::make_unique<Handle>();
-        handle->alive = alive;
+        handle->alive = std::make_shared<bool>(true);
+        entries_.push_back(Entry{now_ + span(sec), repeatSec, std::move(fire), handle->alive});
         return handle;
     }
 
@@ -119,8 +108,6 @@ private:
 // What one fake capture was told, and what its end reports.
 struct CaptureScript {
     QString path;
-    bool withVideo = false;
-    int begins = 0;
     int ends = 0;
     std::vector<Aimed> aims;
     std::optional<Aimed> aimed;
@@ -139,7 +126,6 @@ public:
     QCoro::Task<> begin(const CaptureTarget &target, const std::optional<RunningApplication> &) override
     {
         const std::shared_ptr<CaptureScript> script = script_;
-        ++script->begins;
         if (script->beginFailure) {
             throw *script->beginFailure;
         }
@@ -179,13 +165,13 @@ public:
     std::optional<QString> active;
     std::optional<QString> nextConnect; // the account a connect adds; none fails
 
-    static AccountConnection account(const QString &id, const QString &locale = QStringLiteral("en"))
+    static AccountConnection account(const QString &id)
     {
         AccountConnection connection;
         connection.id = id;
         Me me;
         me.app = QStringLiteral("Murva ") + id;
-        me.locale = locale;
+        me.locale = QStringLiteral("en");
         me.meetingsUrl = QUrl(QStringLiteral("https://app.example.com/meetings"));
         connection.me = me;
         return connection;

@@ -1,7 +1,6 @@
 #include "ModelFakes.h"
 
 #include "support/AwaitTask.h"
-#include "log/Log.h"
 #include "screen/ScreenAccess.h"
 #include "settings/Settings.h"
 
@@ -25,13 +24,6 @@ ShareableWindow zoomWindow(std::uint32_t id)
     window.isOnScreen = true;
     window.owningApplication = RunningApplication{QStringLiteral("us.zoom.xos"), QStringLiteral("Zoom"), 4242};
     return window;
-}
-
-QString logText()
-{
-    Log::flush();
-    QFile file(Log::filePath());
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 class ModelTest : public ::testing::Test {
@@ -62,10 +54,9 @@ protected:
     {
         ModelParts parts;
         parts.clock = clock;
-        parts.makeCapture = [this](const QString &path, bool withVideo) -> std::unique_ptr<RecordingCapture> {
+        parts.makeCapture = [this](const QString &path, bool) -> std::unique_ptr<RecordingCapture> {
             auto script = std::make_shared<CaptureScript>();
             script->path = path;
-            script->withVideo = withVideo;
             script->result = nextResult;
             script->endGate = nextEndGate;
             script->beginFailure = nextBeginFailure;
@@ -107,7 +98,7 @@ protected:
     {
         nextResult.durationSec = durationSec;
         model->handle(CallEvent::started(zoomCall));
-        EXPECT_TRUE(model->isRecording()) << logText().toStdString();
+        EXPECT_TRUE(model->isRecording());
         if (!model->isRecording()) {
             return {};
         }
@@ -154,14 +145,12 @@ TEST_F(ModelTest, ACallIsRecordedSavedAndClearedAfterFiveSeconds)
     EXPECT_TRUE(model->phase().is(ModelPhase::Kind::recording));
     EXPECT_EQ(model->phase().since(), clock->now());
     ASSERT_EQ(captures.size(), 1u);
-    EXPECT_EQ(captures[0]->begins, 1);
     EXPECT_EQ(captures[0]->aimed, (Aimed{Aimed::Kind::window, 7}));
     const QString id = model->currentRecording()->id;
     const std::optional<Recording> stored = store->get(id);
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->status, Recording::Status::recording);
     EXPECT_EQ(stored->connectionId, QStringLiteral("A"));
-    EXPECT_EQ(stored->title, QStringLiteral("Impromptu call"));
     EXPECT_EQ(captures[0]->path, store->videoPath(id));
 
     // Events of the same call never start a second recording.
@@ -177,7 +166,6 @@ TEST_F(ModelTest, ACallIsRecordedSavedAndClearedAfterFiveSeconds)
     EXPECT_EQ(service->saves[0].recording.durationSec, 42);
     EXPECT_EQ(model->phase(), ModelPhase::saved(QStringLiteral("meeting-1"), 42));
     EXPECT_TRUE(std::any_of(shown.begin(), shown.end(), [](const ModelPhase &phase) { return phase == ModelPhase::saving(0); }));
-    EXPECT_TRUE(logText().contains(QStringLiteral("recorded 42 s, 0 turns, 0 MB")));
 
     // A second `saved` within the five seconds starts the delay again.
     clock->advance(3);
@@ -198,7 +186,6 @@ TEST_F(ModelTest, RecordingsUnderTenSecondsAreDroppedAsMicrophoneTests)
     EXPECT_FALSE(QFile::exists(store->videoPath(shortId)));
     EXPECT_TRUE(service->saves.empty());
     EXPECT_EQ(model->phase(), ModelPhase::idle());
-    EXPECT_TRUE(logText().contains(QStringLiteral("dropped: 9 s, a microphone test")));
 
     recordCall(10.0);
     ASSERT_EQ(service->saves.size(), 1u);
@@ -239,7 +226,6 @@ TEST_F(ModelTest, ANewCallIsRecordedWhileTheLastOneIsStillEnding)
     QCoreApplication::processEvents();
     EXPECT_FALSE(model->isRecording());
     EXPECT_EQ(service->saves.size(), 2u);
-    EXPECT_TRUE(logText().contains(QStringLiteral("stop: the capture stopped (permission or screen gone)")));
 }
 
 TEST_F(ModelTest, OpenAtLoginIsRegisteredOnlyOnTheFirstRun)
@@ -355,7 +341,6 @@ TEST_F(ModelTest, QuittingKeepsALongRecordingForTheNextLaunch)
     EXPECT_EQ(kept->status, Recording::Status::failed);
     EXPECT_EQ(kept->durationSec, 10);
     EXPECT_TRUE(service->saves.empty());
-    EXPECT_TRUE(logText().contains(QStringLiteral("kept 10 s to save at the next launch")));
 
     // The next launch, signed in, saves it.
     model.reset();
@@ -478,6 +463,8 @@ TEST_F(ModelTest, RemovingTheLastAccountSignsOutWithoutFetching)
     EXPECT_EQ(service->nextAsks.size(), asked);
 }
 
+// The only test of the upcoming list reaching the model: a stale-account check that
+// dropped every answer would show nothing.
 TEST_F(ModelTest, SampleMeetingsReplaceEvenAFailedAnswer)
 {
     launch();
@@ -532,7 +519,6 @@ TEST_F(ModelTest, ARecordingReachingEightHoursIsStoppedAndSaved)
     clock->advance(1);
     EXPECT_FALSE(model->isRecording());
     EXPECT_EQ(service->saves.size(), 1u);
-    EXPECT_TRUE(logText().contains(QStringLiteral("stop: 8 hours")));
 }
 
 TEST_F(ModelTest, FollowingReaimsAtTheCallsWindowButNeverARecordingWithoutCall)
@@ -567,7 +553,6 @@ TEST_F(ModelTest, ASkippedMeetingIsAskedAboutInsteadOfRecorded)
     model->handle(CallEvent::started(zoomCall));
     EXPECT_FALSE(model->isRecording());
     EXPECT_EQ(model->phase(), ModelPhase::asking(zoomCall));
-    EXPECT_TRUE(logText().contains(QStringLiteral("call: its meeting is skipped, asking")));
     model->handle(CallEvent::changed(zoomCall));
     EXPECT_FALSE(model->isRecording());
     model->handle(CallEvent::ended());
@@ -632,7 +617,6 @@ TEST_F(ModelTest, AFailedStartDeletesItsRecordAndAScreenRefusalBlocksTheScreen)
     EXPECT_FALSE(model->screenChecked());
     EXPECT_FALSE(model->ready());
     EXPECT_GT(welcomes, welcomesBefore);
-    EXPECT_TRUE(logText().contains(QStringLiteral("start failed: the display refused")));
 }
 
 QCoro::Task<bool> passes()
