@@ -80,7 +80,7 @@ Callback::~Callback() = default;
 bool Callback::listen()
 {
     // The loopback address only: nothing off this computer can reach the redirect.
-    if (!server_->listen(QHostAddress::LocalHost, 0)) {
+    if (!server_->listen(QHostAddress::LocalHost, options_.port)) {
         Log::write(QStringLiteral("signin: loopback server did not start: ") + server_->errorString());
         return false;
     }

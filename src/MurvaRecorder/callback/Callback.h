@@ -25,7 +25,7 @@ public:
 };
 
 // The loopback HTTP server that receives the browser's redirect at the end of a sign-in.
-// It listens on 127.0.0.1 at a port the system picks, answers every request with one
+// It listens on 127.0.0.1 at a port the system picks (unless told one), answers every request with one
 // HTML page ("signed in" for the redirect, "wrong" for anything else) and hands the
 // first redirect to `wait()`. One per sign-in attempt; lives on the main thread.
 //
@@ -39,6 +39,7 @@ public:
         double waitSec = 600;           // how long `wait()` waits for the redirect
         double readLimitSec = 10;       // how long a connection may take to send its request head
         int maxConnections = 64;        // beyond this the oldest unanswered connection is dropped
+        quint16 port = 0;               // 0: the system picks a free one
     };
     static constexpr qsizetype kMaxRequestBytes = 16384;
 
