@@ -88,6 +88,7 @@ bool streamsSettled(CallWatcher &watcher)
     return false;
 }
 
+std::shared_ptr<ScreenAccess> screen;
 CallWatcher *busyWatcher = nullptr;
 
 void BM_OnePoll(benchmark::State &state)
@@ -110,14 +111,14 @@ BENCHMARK(BM_SoundOnly)->UseRealTime()->MeasureProcessCPUTime()->Unit(benchmark:
 void BM_CallPageOnly(benchmark::State &state)
 {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(QCoro::waitFor(CallWatcher::callPage()));
+        benchmark::DoNotOptimize(QCoro::waitFor(CallWatcher::callPage(screen)));
     }
 }
 BENCHMARK(BM_CallPageOnly)->UseRealTime()->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 void measureIdle(int seconds)
 {
-    CallWatcher watcher(Adapters::audioProcesses());
+    CallWatcher watcher(Adapters::audioProcesses(), screen);
     int events = 0;
     watcher.onEvent = [&](const CallEvent &) { ++events; };
     const double cpuBefore = processCpuSec();
@@ -162,7 +163,7 @@ int main(int argc, char **argv)
     }
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    ScreenAccess::setSource(Adapters::screenContent());
+    screen = std::make_shared<ScreenAccess>(Adapters::screenContent());
     Settings().setScreenChecked(true);
 
     if (idleSeconds > 0) {
@@ -170,7 +171,7 @@ int main(int argc, char **argv)
     }
 
     const std::unique_ptr<BusyDesktop> desktop = busyDesktop();
-    CallWatcher watcher(Adapters::audioProcesses());
+    CallWatcher watcher(Adapters::audioProcesses(), screen);
     busyWatcher = &watcher;
     if (!streamsSettled(watcher)) {
         std::fprintf(stderr, "the sound streams did not show up\n");

@@ -141,7 +141,7 @@ Figures launchOn(const QString &video, const QString &folder)
     ModelParts parts;
     parts.makeCapture = [](const QString &, bool) -> std::unique_ptr<RecordingCapture> { return nullptr; };
     parts.store = store;
-    parts.watcher = std::make_unique<CallWatcher>(std::make_unique<NoProcesses>());
+    parts.watcher = std::make_unique<CallWatcher>(std::make_unique<NoProcesses>(), std::make_shared<ScreenAccess>());
     parts.accounts = accounts;
     parts.service = service;
     parts.inspector = std::make_shared<LibavMediaInspector>();

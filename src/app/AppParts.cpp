@@ -28,12 +28,15 @@ AppParts::AppParts(const QStringList &arguments, const QString &executablePath,
     browser = Adapters::browserOpener();
     signIn = std::make_shared<SignIn>(Settings().apiBase(), *keychain, *browser);
     store = std::make_shared<RecordingStore>(UserFolders::recordingsFolder());
-    screenCheck = std::make_unique<ScreenCheck>([] { return Adapters::capturePorts(false); });
+    // One gate for everything that reads the screen, so one refusal holds for all.
+    const auto screen = std::make_shared<ScreenAccess>(Adapters::screenContent());
+    screenCheck = std::make_unique<ScreenCheck>(screen, [] { return Adapters::capturePorts(false); });
 
     ModelParts parts;
     parts.makeCapture = captureFactory([](bool withVideo) { return Adapters::capturePorts(withVideo); });
+    parts.screen = screen;
     parts.store = store;
-    parts.watcher = std::make_unique<CallWatcher>(Adapters::audioProcesses());
+    parts.watcher = std::make_unique<CallWatcher>(Adapters::audioProcesses(), screen);
     parts.accounts = std::make_shared<SignInAccounts>(signIn);
     parts.service = std::make_shared<ServiceForAccounts>(signIn, *store);
     parts.permissions = Adapters::permissions();

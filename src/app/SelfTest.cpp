@@ -91,7 +91,8 @@ Call callFor(const SelfTestOptions &options)
 // Records for the whole time, or with "--switch" a third on the window, a third on the
 // first display and a third on the window again. Every wake-up is measured from
 // `started`, so the pieces add up to exactly the time asked for.
-QCoro::Task<> recordFor(Capture &capture, const SelfTestOptions &optionsArgument, const ChosenTarget &chosenArgument,
+QCoro::Task<> recordFor(Capture &capture, std::shared_ptr<ScreenAccess> screenAccess,
+                        const SelfTestOptions &optionsArgument, const ChosenTarget &chosenArgument,
                         const Clock::time_point &startedArgument)
 {
     const SelfTestOptions options = optionsArgument;
@@ -100,7 +101,7 @@ QCoro::Task<> recordFor(Capture &capture, const SelfTestOptions &optionsArgument
     const Clock::time_point end = after(started, options.seconds);
     std::optional<ShareableDisplay> screen;
     if (options.switchTargets && chosen.target.isWindow()) {
-        auto asking = ScreenAccess::content(true);
+        auto asking = screenAccess->content(true);
         const std::optional<ShareableContent> content = co_await asking;
         if (content && !content->displays.empty()) {
             screen = content->displays.front();
@@ -130,10 +131,11 @@ QCoro::Task<int> recordAndCheck(const SelfTestOptions &optionsArgument)
     const SelfTestOptions options = optionsArgument;
     const bool withVideo = !options.soundOnly;
     Capture capture(options.path, withVideo, Adapters::capturePorts(withVideo));
+    const auto screenAccess = std::make_shared<ScreenAccess>(Adapters::screenContent());
 
     std::optional<ChosenTarget> chosen;
     try {
-        auto choosing = targetFor(callFor(options));
+        auto choosing = targetFor(screenAccess, callFor(options));
         chosen = co_await choosing;
     } catch (const SaveError &) {
         // No screen content: fatal only when there is a picture to record.
@@ -167,7 +169,7 @@ QCoro::Task<int> recordAndCheck(const SelfTestOptions &optionsArgument)
         co_return 1;
     }
 
-    auto recording = recordFor(capture, options, *chosen, started);
+    auto recording = recordFor(capture, screenAccess, options, *chosen, started);
     co_await recording;
 
     auto ending = capture.end();

@@ -5,7 +5,6 @@
 #include "picture/X11PictureCapture.h"
 #include "pulse/PulseAudioProcesses.h"
 #include "pulse/PulseSoundCapture.h"
-#include "screen/ScreenAccess.h"
 #include "x11/X11ScreenContent.h"
 
 extern "C" {
@@ -18,7 +17,6 @@ void install()
 {
     // x264 and the muxer print statistics for every file; only errors belong on stderr.
     av_log_set_level(AV_LOG_ERROR);
-    ScreenAccess::setSource(screenContent());
 }
 
 std::shared_ptr<ScreenContentSource> screenContent()

@@ -10,8 +10,7 @@
 // The one place that picks the Linux adapter of each port.
 namespace murva::Adapters {
 
-// Process-wide set-up: screen access reads the X display, FFmpeg's libraries keep quiet
-// on standard error. Call once at start.
+// Process-wide set-up: FFmpeg's libraries keep quiet on standard error. Call once at start.
 void install();
 
 // The desktop's windows, displays and programs on X11.

@@ -26,9 +26,10 @@ bool isBrowserWindow(const ShareableWindow &window)
 
 } // namespace
 
-CallWatcher::CallWatcher(std::unique_ptr<AudioProcessSource> processes, Clock clock,
-                         std::chrono::milliseconds pollInterval, QObject *parent)
-    : QObject(parent), processes_(std::move(processes)), clock_(std::move(clock)), pollInterval_(pollInterval)
+CallWatcher::CallWatcher(std::unique_ptr<AudioProcessSource> processes, std::shared_ptr<ScreenAccess> screen,
+                         Clock clock, std::chrono::milliseconds pollInterval, QObject *parent)
+    : QObject(parent), processes_(std::move(processes)), screen_(std::move(screen)), clock_(std::move(clock)),
+      pollInterval_(pollInterval)
 {
     if (!clock_) {
         clock_ = [] { return std::chrono::steady_clock::now(); };
@@ -58,7 +59,7 @@ QCoro::Task<> CallWatcher::tick()
     }
     // Without a proven screen capture a browser call stays `other`, not sure.
     if (involvesBrowser(snapshot) && Settings().screenChecked()) {
-        QCoro::Task<std::optional<CallPage>> finding = callPage();
+        QCoro::Task<std::optional<CallPage>> finding = callPage(screen_);
         std::optional<CallPage> page = co_await finding;
         if (!alive) {
             co_return;
@@ -103,9 +104,9 @@ Snapshot CallWatcher::snapshotOf(const std::vector<AudioProcess> &processes)
     return snapshot;
 }
 
-QCoro::Task<std::optional<CallPage>> CallWatcher::callPage()
+QCoro::Task<std::optional<CallPage>> CallWatcher::callPage(std::shared_ptr<ScreenAccess> screen)
 {
-    QCoro::Task<std::optional<ShareableContent>> asking = ScreenAccess::content(false);
+    QCoro::Task<std::optional<ShareableContent>> asking = screen->content(false);
     const std::optional<ShareableContent> content = co_await asking;
     if (!content) {
         co_return std::nullopt;

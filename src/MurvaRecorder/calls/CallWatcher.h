@@ -15,6 +15,8 @@ class QTimer;
 
 namespace murva {
 
+class ScreenAccess;
+
 // Connects the call watch to the running computer: every poll it asks which programs
 // use the microphone and which play sound, looks for a call page among the browsers'
 // windows when a browser is involved, and hands the watch's events to `onEvent`.
@@ -25,9 +27,9 @@ public:
     using Clock = std::function<CallWatch::Time()>;
     static constexpr std::chrono::milliseconds kPollInterval{2000};
 
-    // `clock` defaults to the monotonic clock; tests hand in their own, and may poll
-    // more often than every two seconds.
-    explicit CallWatcher(std::unique_ptr<AudioProcessSource> processes, Clock clock = {},
+    // The browsers' windows come through `screen`. `clock` defaults to the monotonic
+    // clock; tests hand in their own, and may poll more often than every two seconds.
+    CallWatcher(std::unique_ptr<AudioProcessSource> processes, std::shared_ptr<ScreenAccess> screen, Clock clock = {},
                          std::chrono::milliseconds pollInterval = kPollInterval, QObject *parent = nullptr);
     ~CallWatcher() override;
 
@@ -45,7 +47,7 @@ public:
     QCoro::Task<Snapshot> sound() const;
 
     // The first call page among the browsers' windows, those off screen included.
-    static QCoro::Task<std::optional<CallPage>> callPage();
+    static QCoro::Task<std::optional<CallPage>> callPage(std::shared_ptr<ScreenAccess> screen);
 
     const CallWatch &watch() const { return watch_; }
 
@@ -53,6 +55,7 @@ private:
     static Snapshot snapshotOf(const std::vector<AudioProcess> &processes);
 
     std::unique_ptr<AudioProcessSource> processes_;
+    std::shared_ptr<ScreenAccess> screen_;
     Clock clock_;
     std::chrono::milliseconds pollInterval_;
     CallWatch watch_;

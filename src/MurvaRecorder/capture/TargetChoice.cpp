@@ -88,10 +88,10 @@ ChosenTarget targetIn(const ShareableContent &content, const Call &call)
     throw SaveError::failed;
 }
 
-QCoro::Task<ChosenTarget> targetFor(const Call &callArgument)
+QCoro::Task<ChosenTarget> targetFor(std::shared_ptr<ScreenAccess> screen, const Call &callArgument)
 {
     const Call call = callArgument; // copied before the first suspension
-    const std::optional<ShareableContent> content = co_await ScreenAccess::content(true);
+    const std::optional<ShareableContent> content = co_await screen->content(true);
     if (!content) {
         throw SaveError::failed;
     }

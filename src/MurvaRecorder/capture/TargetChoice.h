@@ -6,9 +6,12 @@
 #include <QCoroTask>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace murva {
+
+class ScreenAccess;
 
 // What to record for a call, and the recorder's own program (left out of a display).
 struct ChosenTarget {
@@ -29,7 +32,7 @@ std::optional<ShareableWindow> callWindow(const ShareableContent &content, const
 
 // The call's window, else the main display, else the first display. Throws
 // SaveError::failed without screen content or without any display.
-QCoro::Task<ChosenTarget> targetFor(const Call &call);
+QCoro::Task<ChosenTarget> targetFor(std::shared_ptr<ScreenAccess> screen, const Call &call);
 
 // The same choice over content already at hand.
 ChosenTarget targetIn(const ShareableContent &content, const Call &call);

@@ -13,8 +13,8 @@
 
 namespace murva {
 
-ScreenCheck::ScreenCheck(MakePorts makePorts, double captureSec)
-    : makePorts_(std::move(makePorts)), captureSec_(captureSec)
+ScreenCheck::ScreenCheck(std::shared_ptr<ScreenAccess> screen, MakePorts makePorts, double captureSec)
+    : screen_(std::move(screen)), makePorts_(std::move(makePorts)), captureSec_(captureSec)
 {
 }
 
@@ -54,11 +54,11 @@ QCoro::Task<bool> ScreenCheck::captureBriefly()
     const Call call = noCall();
     std::optional<ChosenTarget> chosen;
     try {
-        auto choosing = targetFor(call);
+        auto choosing = targetFor(screen_, call);
         chosen = co_await choosing;
     } catch (...) {
         Log::write(QStringLiteral("screen: check failed: no window or display to record"));
-        ScreenAccess::block();
+        screen_->block();
         co_return false;
     }
 
@@ -69,7 +69,7 @@ QCoro::Task<bool> ScreenCheck::captureBriefly()
     } catch (const CaptureError &error) {
         Log::write(QStringLiteral("screen: check failed: ") + QString::fromStdString(error.what()));
         if (error.fromScreen()) {
-            ScreenAccess::block();
+            screen_->block();
         }
         co_return false;
     } catch (const std::exception &error) {

@@ -6,8 +6,11 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 namespace murva {
+
+class ScreenAccess;
 
 // Proves, once per version of the recorder, that the screen can really be recorded: a
 // half-second capture aimed where a recording with no call would aim, into a scratch
@@ -19,7 +22,7 @@ public:
     // Builds the ports of one capture without video (the Linux adapters, or fakes).
     using MakePorts = std::function<CapturePorts()>;
 
-    explicit ScreenCheck(MakePorts makePorts, double captureSec = 0.5);
+    ScreenCheck(std::shared_ptr<ScreenAccess> screen, MakePorts makePorts, double captureSec = 0.5);
 
     // Whether the check passed in this version (read from the settings).
     bool checked() const;
@@ -37,6 +40,7 @@ public:
 private:
     QCoro::Task<bool> captureBriefly();
 
+    std::shared_ptr<ScreenAccess> screen_;
     MakePorts makePorts_;
     double captureSec_;
     bool checking_ = false;

@@ -94,6 +94,9 @@ Model::Model(ModelParts parts, QObject *parent) : QObject(parent), parts_(std::m
     if (!parts_.clock) {
         parts_.clock = std::make_shared<SystemModelClock>();
     }
+    if (!parts_.screen) {
+        parts_.screen = std::make_shared<ScreenAccess>();
+    }
     now_ = parts_.clock->now();
     const Settings settings;
     autoRecord_ = settings.autoRecord();
@@ -321,7 +324,7 @@ void Model::recordNow()
 QCoro::Task<> Model::recordFoundPage()
 {
     const QPointer<Model> self(this);
-    auto finding = CallWatcher::callPage();
+    auto finding = CallWatcher::callPage(parts_.screen);
     const std::optional<CallPage> page = co_await finding;
     if (!self) {
         co_return;
@@ -397,13 +400,13 @@ QCoro::Task<> Model::beginCapture(const std::shared_ptr<RecordingCapture> &captu
     std::optional<QString> failure;
     bool fromScreen = false;
     try {
-        auto choosing = targetFor(call);
+        auto choosing = targetFor(parts_.screen, call);
         const ChosenTarget chosen = co_await choosing;
         if (!self) {
             co_return;
         }
         Log::write(QStringLiteral("recording: ") + describe(chosen.target));
-        auto asking = ScreenAccess::content(true);
+        auto asking = parts_.screen->content(true);
         const std::optional<ShareableContent> content = co_await asking;
         if (!self) {
             co_return;
@@ -424,7 +427,7 @@ QCoro::Task<> Model::beginCapture(const std::shared_ptr<RecordingCapture> &captu
     }
     Log::write(QStringLiteral("start failed: ") + *failure);
     if (fromScreen) {
-        ScreenAccess::block();
+        parts_.screen->block();
     }
     // Stopped meanwhile: the stop owns the record now.
     if (capture_ != capture) {
@@ -531,7 +534,7 @@ QCoro::Task<> Model::follow(const Call &callArgument, const std::shared_ptr<Reco
         co_return;
     }
     const QPointer<Model> self(this);
-    auto asking = ScreenAccess::content(true);
+    auto asking = parts_.screen->content(true);
     const std::optional<ShareableContent> content = co_await asking;
     if (!self || !content || capture_ != capture) {
         co_return;

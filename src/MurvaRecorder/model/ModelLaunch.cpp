@@ -25,7 +25,7 @@ void Model::launch()
             self->handle(event);
         }
     };
-    ScreenAccess::setOnBlocked([self] {
+    parts_.screen->setOnBlocked([self] {
         if (!self) {
             return;
         }
@@ -66,7 +66,7 @@ QCoro::Task<> Model::launchTask()
     if (!ready() && onShowWelcome) {
         onShowWelcome();
     }
-    if (screenAllowed_ && !screenChecked_ && !ScreenAccess::blocked()) {
+    if (screenAllowed_ && !screenChecked_ && !parts_.screen->blocked()) {
         auto checking = checkScreen();
         co_await checking;
         if (!self) {
@@ -100,7 +100,7 @@ void Model::allowMicrophone()
 
 void Model::allowScreen()
 {
-    ScreenAccess::unblock();
+    parts_.screen->unblock();
     refreshPermissions();
     if (!screenAllowed_) {
         screenAsked_ = true;

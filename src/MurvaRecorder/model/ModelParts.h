@@ -10,6 +10,7 @@
 #include "model/ModelPorts.h"
 #include "model/RecordingCapture.h"
 #include "recordings/RecordingStore.h"
+#include "screen/ScreenAccess.h"
 
 #include <QCoroTask>
 #include <QPointF>
@@ -41,6 +42,8 @@ struct ModelParts {
     std::shared_ptr<BrowserOpener> browser;
     std::shared_ptr<MediaInspector> inspector;
     std::shared_ptr<Relauncher> relauncher;
+    // The gate in front of the screen, shared with the watcher; without one, no screen.
+    std::shared_ptr<ScreenAccess> screen;
 
     // The addresses of the pages the browsers show (their selected tabs).
     std::function<QCoro::Task<QStringList>()> tabAddresses;

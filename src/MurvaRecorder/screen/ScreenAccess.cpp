@@ -3,63 +3,41 @@
 #include "log/Log.h"
 #include "settings/Settings.h"
 
-namespace murva::ScreenAccess {
-namespace {
+namespace murva {
 
-struct State {
-    std::shared_ptr<ScreenContentSource> source;
-    std::function<void()> onBlocked;
-    bool blocked = false;
-};
+ScreenAccess::ScreenAccess(std::shared_ptr<ScreenContentSource> source) : source_(std::move(source)) {}
 
-State &state()
+void ScreenAccess::setOnBlocked(std::function<void()> callback)
 {
-    static State shared;
-    return shared;
+    onBlocked_ = std::move(callback);
 }
 
-} // namespace
-
-void setSource(std::shared_ptr<ScreenContentSource> source)
+void ScreenAccess::block()
 {
-    state().source = std::move(source);
-}
-
-bool blocked()
-{
-    return state().blocked;
-}
-
-void setOnBlocked(std::function<void()> callback)
-{
-    state().onBlocked = std::move(callback);
-}
-
-void block()
-{
-    if (state().blocked) {
+    if (blocked_) {
         return;
     }
     Log::write(QStringLiteral("screen: the system refused it; nothing reads the screen until Allow"));
-    state().blocked = true;
+    blocked_ = true;
     Settings().setScreenChecked(false);
-    if (state().onBlocked) {
-        state().onBlocked();
+    if (onBlocked_) {
+        onBlocked_();
     }
 }
 
-void unblock()
+void ScreenAccess::unblock()
 {
-    state().blocked = false;
+    blocked_ = false;
 }
 
-QCoro::Task<std::optional<ShareableContent>> content(bool onScreenOnly)
+QCoro::Task<std::optional<ShareableContent>> ScreenAccess::content(bool onScreenOnly)
 {
-    if (state().blocked || !state().source) {
+    if (blocked_ || !source_) {
         co_return std::nullopt;
     }
-    // Keep the source alive across the wait even if it is replaced meanwhile.
-    const std::shared_ptr<ScreenContentSource> source = state().source;
+    // Whoever asked may let go of the gate during the wait; it stays until the answer.
+    const std::shared_ptr<ScreenAccess> self = shared_from_this();
+    const std::shared_ptr<ScreenContentSource> source = source_;
     std::optional<ShareableContent> content = co_await source->content(onScreenOnly);
     if (!content) {
         block();
@@ -67,4 +45,4 @@ QCoro::Task<std::optional<ShareableContent>> content(bool onScreenOnly)
     co_return content;
 }
 
-} // namespace murva::ScreenAccess
+} // namespace murva

@@ -88,15 +88,13 @@ class CallWatcherTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ScreenAccess::unblock();
-        ScreenAccess::setSource(screen);
         Settings().setScreenChecked(true);
         auto owned = std::make_unique<FakeProcesses>();
         processes = owned.get();
-        watcher = std::make_unique<CallWatcher>(std::move(owned), [this] { return now; });
+        watcher = std::make_unique<CallWatcher>(std::move(owned), std::make_shared<ScreenAccess>(screen),
+                                                [this] { return now; });
         watcher->onEvent = [this](const CallEvent &event) { events.push_back(event); };
     }
-    void TearDown() override { ScreenAccess::setSource(nullptr); }
 
     // One poll at `atSec` seconds.
     void pollAt(double atSec)

@@ -62,14 +62,7 @@ protected:
     void SetUp() override
     {
         screen->answer = ShareableContent{{}, {ShareableDisplay{7, QRectF(0, 0, 1920, 1080), true}}, {}};
-        ScreenAccess::setSource(screen);
-        ScreenAccess::unblock();
         Settings().setScreenChecked(false);
-    }
-    void TearDown() override
-    {
-        ScreenAccess::setSource(nullptr);
-        ScreenAccess::unblock();
     }
 
     ScreenCheck::MakePorts ports()
@@ -87,6 +80,7 @@ protected:
     }
 
     std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();
+    std::shared_ptr<ScreenAccess> access = std::make_shared<ScreenAccess>(screen);
     std::optional<QString> soundFailure;
     int captures = 0;
     Observed observed;
@@ -95,7 +89,7 @@ protected:
 TEST_F(ScreenCheckTest, PassesOncePerVersionWithASoundOnlyCaptureAndCleansUp)
 {
     QSettings(Settings().filePath(), QSettings::IniFormat).setValue("screenChecked-0.0.1-old", true);
-    ScreenCheck check(ports(), 0.05);
+    ScreenCheck check(access, ports(), 0.05);
     EXPECT_FALSE(check.checked()) << "a pass of another version does not count";
 
     EXPECT_TRUE(test::await(check.checkScreen()));
@@ -107,35 +101,35 @@ TEST_F(ScreenCheckTest, PassesOncePerVersionWithASoundOnlyCaptureAndCleansUp)
     EXPECT_FALSE(QFile::exists(ScreenCheck::filePath()));
     EXPECT_TRUE(Settings().boolValue(QStringLiteral("screenChecked-") + buildVersion(), false));
 
-    EXPECT_TRUE(test::await(ScreenCheck(ports(), 0.05).checkScreen())) << "proven in this version";
+    EXPECT_TRUE(test::await(ScreenCheck(access, ports(), 0.05).checkScreen())) << "proven in this version";
     EXPECT_EQ(captures, 1);
 }
 
 TEST_F(ScreenCheckTest, OnlyARefusalOfTheScreenBlocksIt)
 {
-    ScreenCheck check(ports(), 0.05);
+    ScreenCheck check(access, ports(), 0.05);
     soundFailure = QStringLiteral("no sound server");
     EXPECT_FALSE(test::await(check.checkScreen()));
-    EXPECT_FALSE(ScreenAccess::blocked()) << "the sound server is not the screen";
+    EXPECT_FALSE(access->blocked()) << "the sound server is not the screen";
     EXPECT_FALSE(QFile::exists(ScreenCheck::filePath())) << "the writer had opened it";
 
     soundFailure.reset();
     screen->answer.reset(); // the display refuses
     EXPECT_FALSE(test::await(check.checkScreen()));
-    EXPECT_TRUE(ScreenAccess::blocked());
+    EXPECT_TRUE(access->blocked());
     EXPECT_FALSE(check.checked());
     EXPECT_EQ(captures, 1);
 
-    ScreenAccess::unblock();
+    access->unblock();
     screen->answer = ShareableContent{}; // it answers, with nothing to record
     EXPECT_FALSE(test::await(check.checkScreen()));
-    EXPECT_TRUE(ScreenAccess::blocked());
+    EXPECT_TRUE(access->blocked());
     EXPECT_FALSE(check.checking());
 }
 
 TEST_F(ScreenCheckTest, ACheckUnderWayIsNotStartedTwice)
 {
-    ScreenCheck check(ports(), 0.2);
+    ScreenCheck check(access, ports(), 0.2);
     auto first = check.checkScreen();
     EXPECT_TRUE(check.checking());
     EXPECT_FALSE(test::await(check.checkScreen())) << "not proven yet";

@@ -35,19 +35,11 @@ protected:
         settings.setScreenChecked(true);
         settings.setAutoRecord(true);
         settings.setLoginItemSet(true);
-        ScreenAccess::unblock();
         screen->shown.displays = {ShareableDisplay{1, QRectF(0, 0, 1920, 1080), true}};
         screen->shown.windows = {zoomWindow(7)};
-        ScreenAccess::setSource(screen);
         accounts->list = {FakeAccounts::account(QStringLiteral("A"))};
         accounts->active = QStringLiteral("A");
         store = std::make_shared<RecordingStore>(folder.path(), [this] { return clock->now(); });
-    }
-
-    void TearDown() override
-    {
-        ScreenAccess::setOnBlocked({});
-        ScreenAccess::setSource(nullptr);
     }
 
     ModelParts parts()
@@ -66,7 +58,8 @@ protected:
         parts.store = store;
         auto sounds = std::make_unique<NoProcesses>();
         processes = sounds.get();
-        parts.watcher = std::make_unique<CallWatcher>(std::move(sounds));
+        parts.watcher = std::make_unique<CallWatcher>(std::move(sounds), screenAccess);
+        parts.screen = screenAccess;
         watcher = parts.watcher.get();
         parts.checkScreen = checkScreen;
         parts.trayIcon = trayIcon;
@@ -118,6 +111,7 @@ protected:
     std::shared_ptr<FakeBrowser> browser = std::make_shared<FakeBrowser>();
     std::shared_ptr<FakeInspector> inspector = std::make_shared<FakeInspector>();
     std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();
+    std::shared_ptr<ScreenAccess> screenAccess = std::make_shared<ScreenAccess>(screen);
     NoProcesses *processes = nullptr;
     CallWatcher *watcher = nullptr;
     std::function<QCoro::Task<bool>()> checkScreen;
@@ -613,7 +607,7 @@ TEST_F(ModelTest, AFailedStartDeletesItsRecordAndAScreenRefusalBlocksTheScreen)
     EXPECT_FALSE(model->isRecording());
     EXPECT_EQ(model->phase(), ModelPhase::idle());
     EXPECT_TRUE(store->all().empty());
-    EXPECT_TRUE(ScreenAccess::blocked());
+    EXPECT_TRUE(screenAccess->blocked());
     EXPECT_FALSE(model->screenChecked());
     EXPECT_FALSE(model->ready());
     EXPECT_GT(welcomes, welcomesBefore);

@@ -24,20 +24,10 @@ public:
 
 class ScreenAccessTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        ScreenAccess::unblock();
-        ScreenAccess::setSource(source);
-        ScreenAccess::setOnBlocked([this] { ++blockedCalls; });
-    }
-    void TearDown() override
-    {
-        ScreenAccess::setSource(nullptr);
-        ScreenAccess::setOnBlocked({});
-        ScreenAccess::unblock();
-    }
+    void SetUp() override { access->setOnBlocked([this] { ++blockedCalls; }); }
 
     std::shared_ptr<FakeScreenContent> source = std::make_shared<FakeScreenContent>();
+    std::shared_ptr<ScreenAccess> access = std::make_shared<ScreenAccess>(source);
     int blockedCalls = 0;
 };
 
@@ -46,26 +36,26 @@ protected:
 TEST_F(ScreenAccessTest, AFailureBlocksOnceAndForgetsTheCheckOfThisVersion)
 {
     Settings().setScreenChecked(true);
-    EXPECT_FALSE(murva::test::await(ScreenAccess::content(false)));
-    EXPECT_TRUE(ScreenAccess::blocked());
+    EXPECT_FALSE(murva::test::await(access->content(false)));
+    EXPECT_TRUE(access->blocked());
     EXPECT_FALSE(Settings().screenChecked());
     EXPECT_EQ(blockedCalls, 1);
 
     // While blocked nothing asks the source, and a repeated refusal tells nobody again.
     source->answer = ShareableContent{};
-    EXPECT_FALSE(murva::test::await(ScreenAccess::content(true)));
-    ScreenAccess::block();
+    EXPECT_FALSE(murva::test::await(access->content(true)));
+    access->block();
     EXPECT_EQ(source->asked, 1);
     EXPECT_EQ(blockedCalls, 1);
 
-    ScreenAccess::unblock();
-    EXPECT_TRUE(murva::test::await(ScreenAccess::content(true)));
+    access->unblock();
+    EXPECT_TRUE(murva::test::await(access->content(true)));
     EXPECT_EQ(source->asked, 2);
 }
 
 TEST_F(ScreenAccessTest, WithoutASourceThereIsNoContentAndNoBlock)
 {
-    ScreenAccess::setSource(nullptr);
-    EXPECT_FALSE(murva::test::await(ScreenAccess::content(true)));
-    EXPECT_FALSE(ScreenAccess::blocked());
+    const auto withoutSource = std::make_shared<ScreenAccess>();
+    EXPECT_FALSE(murva::test::await(withoutSource->content(true)));
+    EXPECT_FALSE(withoutSource->blocked());
 }

@@ -28,11 +28,11 @@ const Call zoomCall{CallApp::zoom, std::nullopt, true, AudioOwner::app(CallApp::
 
 constexpr auto kPollInterval = 200ms;
 
-// A real watcher on its timer, keeping every event.
+// A real watcher on its timer, reading the real display, keeping every event.
 class WatchedEvents {
 public:
     explicit WatchedEvents(std::unique_ptr<AudioProcessSource> processes)
-        : watcher(std::move(processes), {}, kPollInterval)
+        : watcher(std::move(processes), std::make_shared<ScreenAccess>(Adapters::screenContent()), {}, kPollInterval)
     {
         watcher.onEvent = [this](const CallEvent &event) { events.push_back(event); };
         watcher.start();
@@ -55,8 +55,6 @@ protected:
         if (!test::hasDesktopSession()) {
             GTEST_SKIP() << "needs the private desktop";
         }
-        ScreenAccess::unblock();
-        ScreenAccess::setSource(Adapters::screenContent());
         Settings().setScreenChecked(true);
         // The recorder's own microphone and computer-sound streams, as while recording.
         const auto error = ownCapture.start({[](SoundBuffer) {}, [] {}});
@@ -65,8 +63,6 @@ protected:
     void TearDown() override
     {
         ownCapture.stop();
-        ScreenAccess::setSource(nullptr);
-        ScreenAccess::unblock();
     }
 
     PulseSoundCapture ownCapture;
@@ -148,14 +144,14 @@ TEST_F(CallWatcherSystemTest, ADisplayThatGoesAwayTakesTheCallPageWithIt)
     test::PrivateXServer display;
     ASSERT_TRUE(display.running());
     const test::ScopedEnv useIt("DISPLAY", display.displayName());
-    ScreenAccess::setSource(std::make_shared<X11ScreenContent>());
     TestWindowProcess meetPage({"--title", "Meet - abc-defg-hij", "--class", "Navigator,firefox"});
     ASSERT_NE(meetPage.windowId(), 0u);
 
     auto processes = std::make_unique<BrowserInMicrophone>();
     const std::shared_ptr<bool> inMicrophone = processes->inMicrophone;
     CallWatch::Time now{};
-    CallWatcher watcher(std::move(processes), [&] { return now; });
+    CallWatcher watcher(std::move(processes), std::make_shared<ScreenAccess>(std::make_shared<X11ScreenContent>()),
+                        [&] { return now; });
     std::vector<CallEvent> events;
     watcher.onEvent = [&](const CallEvent &event) { events.push_back(event); };
     test::await([&] { return watcher.tick(); });

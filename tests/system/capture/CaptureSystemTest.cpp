@@ -10,6 +10,7 @@
 #include "Adapters.h"
 #include "capture/Capture.h"
 #include "capture/TargetChoice.h"
+#include "screen/ScreenAccess.h"
 
 #include <QTemporaryDir>
 #include <QThread>
@@ -85,7 +86,8 @@ TEST_F(CaptureSystemTest, EachSidesSpeechBecomesItsTurnInAFileOfSoundAndPicture)
 {
     test::CaptureObserver observer;
     Capture capture(path(), true, observer.observe(Adapters::capturePorts(true)));
-    const ChosenTarget chosen = test::await(targetFor(noCall()));
+    const auto screen = std::make_shared<ScreenAccess>(Adapters::screenContent());
+    const ChosenTarget chosen = test::await(targetFor(screen, noCall()));
     ASSERT_FALSE(chosen.target.isWindow());
     const std::int64_t beganNs = monotonicNowNs();
     test::await(capture.begin(chosen.target, chosen.own));
