@@ -4,6 +4,7 @@
 #include "desktop/ScreenCheck.h"
 
 #include "FakePorts.h"
+#include "app/FakeSources.h"
 #include "support/Version.h"
 #include "screen/ScreenAccess.h"
 #include "settings/Settings.h"
@@ -16,18 +17,6 @@
 
 namespace murva {
 namespace {
-
-class FakeScreen : public ScreenContentSource {
-public:
-    std::optional<ShareableContent> answer;
-
-    // A copy: QCoro 0.8 moves a co_returned non-const lvalue away.
-    QCoro::Task<std::optional<ShareableContent>> content(bool) override
-    {
-        const std::optional<ShareableContent> copy = answer;
-        co_return copy;
-    }
-};
 
 // What the fakes of the last capture saw; the capture owns and destroys the fakes.
 struct Observed {
@@ -61,7 +50,7 @@ class ScreenCheckTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        screen->answer = ShareableContent{{}, {ShareableDisplay{7, QRectF(0, 0, 1920, 1080), true}}, {}};
+        screen->shown = ShareableContent{{}, {ShareableDisplay{7, QRectF(0, 0, 1920, 1080), true}}, {}};
         ScreenAccess::setSource(screen);
         ScreenAccess::unblock();
         Settings().setScreenChecked(false);
@@ -86,7 +75,7 @@ protected:
         };
     }
 
-    std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();
+    std::shared_ptr<test::FakeScreen> screen = std::make_shared<test::FakeScreen>();
     std::optional<QString> soundFailure;
     int captures = 0;
     Observed observed;
@@ -120,14 +109,14 @@ TEST_F(ScreenCheckTest, OnlyARefusalOfTheScreenBlocksIt)
     EXPECT_FALSE(QFile::exists(ScreenCheck::filePath())) << "the writer had opened it";
 
     soundFailure.reset();
-    screen->answer.reset(); // the display refuses
+    screen->shown.reset(); // the display refuses
     EXPECT_FALSE(test::await(check.checkScreen()));
     EXPECT_TRUE(ScreenAccess::blocked());
     EXPECT_FALSE(check.checked());
     EXPECT_EQ(captures, 1);
 
     ScreenAccess::unblock();
-    screen->answer = ShareableContent{}; // it answers, with nothing to record
+    screen->shown = ShareableContent{}; // it answers, with nothing to record
     EXPECT_FALSE(test::await(check.checkScreen()));
     EXPECT_TRUE(ScreenAccess::blocked());
     EXPECT_FALSE(check.checking());

@@ -1,26 +1,13 @@
+#include "app/FakeSources.h"
 #include "support/AwaitTask.h"
 #include "screen/ScreenAccess.h"
 #include "settings/Settings.h"
-
-#include <QCoroTask>
 
 #include <gtest/gtest.h>
 
 using namespace murva;
 
 namespace {
-
-class FakeScreenContent : public ScreenContentSource {
-public:
-    std::optional<ShareableContent> answer;
-    int asked = 0;
-
-    QCoro::Task<std::optional<ShareableContent>> content(bool) override
-    {
-        ++asked;
-        co_return answer;
-    }
-};
 
 class ScreenAccessTest : public testing::Test {
 protected:
@@ -37,7 +24,7 @@ protected:
         ScreenAccess::unblock();
     }
 
-    std::shared_ptr<FakeScreenContent> source = std::make_shared<FakeScreenContent>();
+    std::shared_ptr<test::FakeScreen> source = std::make_shared<test::FakeScreen>();
     int blockedCalls = 0;
 };
 
@@ -46,13 +33,14 @@ protected:
 TEST_F(ScreenAccessTest, AFailureBlocksOnceAndForgetsTheCheckOfThisVersion)
 {
     Settings().setScreenChecked(true);
+    source->shown.reset(); // the display refuses
     EXPECT_FALSE(murva::test::await(ScreenAccess::content(false)));
     EXPECT_TRUE(ScreenAccess::blocked());
     EXPECT_FALSE(Settings().screenChecked());
     EXPECT_EQ(blockedCalls, 1);
 
     // While blocked nothing asks the source, and a repeated refusal tells nobody again.
-    source->answer = ShareableContent{};
+    source->shown = ShareableContent{};
     EXPECT_FALSE(murva::test::await(ScreenAccess::content(true)));
     ScreenAccess::block();
     EXPECT_EQ(source->asked, 1);
