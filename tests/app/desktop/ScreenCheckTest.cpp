@@ -18,21 +18,11 @@
 namespace murva {
 namespace {
 
-// What the fakes of the last capture saw; the capture owns and destroys the fakes.
-struct Observed {
-    MediaWriterSettings writerSettings;
-    int finishes = 0;
-    int soundStops = 0;
-};
-
-// Leaves a file behind, as the real writer does.
+// The capture owns and destroys its fakes: each leaves a copy of what it saw behind.
+// The writer leaves a file too, as the real one does.
 struct FileWriter : test::FakeWriter {
-    Observed *observed = nullptr;
-    ~FileWriter() override
-    {
-        observed->writerSettings = settings;
-        observed->finishes = finishes;
-    }
+    test::FakeWriter *seen = nullptr;
+    ~FileWriter() override { *seen = *this; }
     std::optional<QString> open(const MediaWriterSettings &given) override
     {
         QFile file(given.path);
@@ -41,9 +31,9 @@ struct FileWriter : test::FakeWriter {
     }
 };
 
-struct ObservedSound : test::FakeSound {
-    Observed *observed = nullptr;
-    ~ObservedSound() override { observed->soundStops = stops; }
+struct SeenSound : test::FakeSound {
+    test::FakeSound *seen = nullptr;
+    ~SeenSound() override { *seen = *this; }
 };
 
 class ScreenCheckTest : public testing::Test {
@@ -65,12 +55,11 @@ protected:
     {
         return [this] {
             ++captures;
-            observed = Observed{};
-            auto sound = std::make_unique<ObservedSound>();
+            auto sound = std::make_unique<SeenSound>();
             sound->failure = soundFailure;
-            sound->observed = &observed;
+            sound->seen = &lastSound;
             auto writer = std::make_unique<FileWriter>();
-            writer->observed = &observed;
+            writer->seen = &lastWriter;
             return CapturePorts{std::move(sound), nullptr, std::move(writer)};
         };
     }
@@ -78,7 +67,8 @@ protected:
     std::shared_ptr<test::FakeScreen> screen = std::make_shared<test::FakeScreen>();
     std::optional<QString> soundFailure;
     int captures = 0;
-    Observed observed;
+    test::FakeSound lastSound;
+    test::FakeWriter lastWriter;
 };
 
 TEST_F(ScreenCheckTest, PassesOncePerVersionWithASoundOnlyCaptureAndCleansUp)
@@ -89,10 +79,10 @@ TEST_F(ScreenCheckTest, PassesOncePerVersionWithASoundOnlyCaptureAndCleansUp)
 
     EXPECT_TRUE(test::await(check.checkScreen()));
     EXPECT_EQ(captures, 1);
-    EXPECT_EQ(observed.writerSettings.path.toStdString(), ScreenCheck::filePath().toStdString());
-    EXPECT_FALSE(observed.writerSettings.withVideo);
-    EXPECT_EQ(observed.finishes, 1);
-    EXPECT_GE(observed.soundStops, 1);
+    EXPECT_EQ(lastWriter.settings.path.toStdString(), ScreenCheck::filePath().toStdString());
+    EXPECT_FALSE(lastWriter.settings.withVideo);
+    EXPECT_EQ(lastWriter.finishes, 1);
+    EXPECT_GE(lastSound.stops, 1);
     EXPECT_FALSE(QFile::exists(ScreenCheck::filePath()));
     EXPECT_TRUE(Settings().boolValue(QStringLiteral("screenChecked-") + buildVersion(), false));
 
