@@ -65,15 +65,14 @@ Reply exchange(quint16 port, const QList<QByteArray> &parts, int pauseMs = 0)
     return {received.left(split + 4), received.mid(split + 4)};
 }
 
-QByteArray get(quint16 port, const QByteArray &target, const QByteArray &host = {})
+QByteArray get(quint16 port, const QByteArray &target)
 {
-    const QByteArray hostLine = host.isEmpty() ? "127.0.0.1:" + QByteArray::number(port) : host;
-    return "GET " + target + " HTTP/1.1\r\nHost: " + hostLine + "\r\nAccept: text/html\r\n\r\n";
+    return "GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1:" + QByteArray::number(port) + "\r\nAccept: text/html\r\n\r\n";
 }
 
-Reply ask(quint16 port, const QByteArray &target, const QByteArray &host = {})
+Reply ask(quint16 port, const QByteArray &target)
 {
-    return exchange(port, {get(port, target, host)});
+    return exchange(port, {get(port, target)});
 }
 
 // A fault makes a test fail in seconds rather than wait ten minutes.
@@ -140,8 +139,6 @@ TEST(Callback, OtherRequestsGetTheWrongPageAndLeaveTheWaitRunning)
     auto waiting = callback->wait();
 
     EXPECT_TRUE(isWrongPage(ask(port, "/favicon.ico")));
-    // A page of another site whose name was rebound to 127.0.0.1 sends its own Host.
-    EXPECT_TRUE(isWrongPage(ask(port, "/callback?code=A&state=B", "rebound.example:" + QByteArray::number(port))));
     EXPECT_TRUE(isWrongPage(exchange(port, {"garbage\r\n\r\n"})));
     spin(50);
     EXPECT_FALSE(waiting.isReady());
@@ -227,15 +224,15 @@ TEST(Callback, NoLoopbackServerNoCallback)
     EXPECT_THROW(test::await(Callback::open(options)), SaveError);
 }
 
-TEST(Callback, HostileRedirectsFailTheSignIn)
+// Which redirects carry a code is OAuth::code's to judge (RedirectCode, in the core's
+// tests); here a hostile one still gets the page and fails the sign-in.
+TEST(Callback, AHostileRedirectFailsTheSignIn)
 {
-    for (const char *query : {"code=A&state=wrong", "code=A", "code=A&state=wrong&state=S",
-                                   "state=S", "error=access_denied&state=S", "state=S&code="}) {
-        const auto callback = openCallback();
-        auto code = callback->waitForCode("S");
-        EXPECT_TRUE(isOkPage(ask(callback->port(), "/callback?" + QByteArray(query)))) << query;
-        EXPECT_THROW(test::await(std::move(code)), SaveError) << query;
-    }
+    const auto hostile = openCallback();
+    auto refused = hostile->waitForCode("S");
+    EXPECT_TRUE(isOkPage(ask(hostile->port(), "/callback?code=A&state=wrong")));
+    EXPECT_THROW(test::await(std::move(refused)), SaveError);
+
     const auto callback = openCallback();
     auto code = callback->waitForCode("S");
     ask(callback->port(), "/callback?state=S&code=good");

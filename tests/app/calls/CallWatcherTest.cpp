@@ -1,3 +1,4 @@
+#include "app/FakeSources.h"
 #include "support/AwaitTask.h"
 
 #include "calls/CallWatcher.h"
@@ -5,15 +6,13 @@
 #include "settings/Settings.h"
 
 #include <QCoreApplication>
-#include <QTimer>
-#include <qcorotimer.h>
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 using namespace murva;
+using namespace murva::test;
 using namespace std::chrono_literals;
 
 namespace {
@@ -22,67 +21,9 @@ const AudioOwner zoomOwner = AudioOwner::app(CallApp::zoom);
 const AudioOwner browserOwner = AudioOwner::browser();
 const QUrl meetLink("https://meet.google.com/abc-defg-hij");
 
-struct FakeProcesses : AudioProcessSource {
-    std::vector<AudioProcess> list;
-
-    QCoro::Task<std::vector<AudioProcess>> processes() override
-    {
-        std::vector<AudioProcess> copy = list;
-        co_return copy;
-    }
-};
-
-// The desktop's windows; may take its time to answer, like a slow display.
-struct FakeScreen : ScreenContentSource {
-    std::vector<ShareableWindow> windows;
-    std::chrono::milliseconds delay{0};
-    std::function<void()> whileAsked;
-    int asked = 0;
-    std::optional<bool> askedOnScreenOnly;
-
-    QCoro::Task<std::optional<ShareableContent>> content(bool onScreenOnly) override
-    {
-        ++asked;
-        askedOnScreenOnly = onScreenOnly;
-        if (whileAsked) {
-            whileAsked();
-        }
-        if (delay > 0ms) {
-            QTimer timer;
-            timer.setSingleShot(true);
-            timer.start(delay);
-            co_await timer;
-        }
-        ShareableContent content;
-        content.windows = windows;
-        co_return content;
-    }
-};
-
-ShareableWindow windowOf(const QString &bundleIdentifier, const QString &title)
-{
-    ShareableWindow window;
-    window.title = title;
-    if (!bundleIdentifier.isEmpty()) {
-        window.owningApplication = RunningApplication{bundleIdentifier, {}, 4242};
-    }
-    return window;
-}
-
-AudioProcess zoomInMicrophone()
-{
-    return {501, "us.zoom.xos", true, true};
-}
-
-AudioProcess browserInMicrophone()
-{
-    return {601, "org.mozilla.firefox", true, false};
-}
-
-AudioProcess browserPlaying()
-{
-    return {602, "com.google.Chrome", false, true};
-}
+const AudioProcess zoomInMicrophone{501, "us.zoom.xos", true, true};
+const AudioProcess browserInMicrophone{601, "org.mozilla.firefox", true, false};
+const AudioProcess browserPlaying{602, "com.google.Chrome", false, true};
 
 class CallWatcherTest : public testing::Test {
 protected:
@@ -101,7 +42,7 @@ protected:
     {
         now = CallWatch::Time() + std::chrono::duration_cast<CallWatch::Time::duration>(
                                       std::chrono::duration<double>(atSec));
-        murva::test::await([&] { return watcher->tick(); });
+        await([&] { return watcher->tick(); });
     }
 
     std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();
@@ -116,7 +57,7 @@ protected:
 TEST_F(CallWatcherTest, SoundSortsProgramsIntoOwnersAndLeavesTheRecorderOut)
 {
     const qint64 ownProcessID = QCoreApplication::applicationPid();
-    processes->list = {
+    processes->now = {
         {11, "com.google.Chrome.helper", true, false},
         {12, "com.google.Chrome", false, true},
         {13, "us.zoom.xos", true, false},
@@ -125,7 +66,7 @@ TEST_F(CallWatcherTest, SoundSortsProgramsIntoOwnersAndLeavesTheRecorderOut)
         {15, "", true, true},
         {16, "com.tinyspeck.slackmacgap", false, false},
     };
-    const Snapshot snapshot = murva::test::await(watcher->sound());
+    const Snapshot snapshot = await(watcher->sound());
     EXPECT_EQ(snapshot.input, (QSet<AudioOwner>{browserOwner, zoomOwner}));
     EXPECT_EQ(snapshot.output, (QSet<AudioOwner>{browserOwner}));
     EXPECT_FALSE(snapshot.page);
@@ -133,19 +74,19 @@ TEST_F(CallWatcherTest, SoundSortsProgramsIntoOwnersAndLeavesTheRecorderOut)
 
 TEST_F(CallWatcherTest, ABrowserCallBecomesSureFromTheFirstBrowserWindowWithACallPageAndEndsAfterTheQuiet)
 {
-    processes->list = {browserInMicrophone(), browserPlaying()};
-    screen->windows = {windowOf("org.mozilla.firefox", "New Tab")};
+    processes->now = {browserInMicrophone, browserPlaying};
+    screen->shown->windows = {window(0, {}, "org.mozilla.firefox", "New Tab")};
     pollAt(0);
-    screen->windows = {
-        windowOf("us.zoom.xos", "Zoom Meeting"),
-        windowOf("org.mozilla.firefox", ""),
-        windowOf("", "Meet - xyz-abcd-efg"),
-        windowOf("org.mozilla.firefox", "Inbox - Mozilla Firefox"),
-        windowOf("com.google.Chrome", "Meet - abc-defg-hij - Google Chrome"),
-        windowOf("org.mozilla.firefox", "Google Meet"),
+    screen->shown->windows = {
+        window(0, {}, "us.zoom.xos", "Zoom Meeting"),
+        window(0, {}, "org.mozilla.firefox", ""),
+        window(0, {}, "", "Meet - xyz-abcd-efg"),
+        window(0, {}, "org.mozilla.firefox", "Inbox - Mozilla Firefox"),
+        window(0, {}, "com.google.Chrome", "Meet - abc-defg-hij - Google Chrome"),
+        window(0, {}, "org.mozilla.firefox", "Google Meet"),
     };
     pollAt(2);
-    processes->list = {};
+    processes->now = {};
     pollAt(4);
     pollAt(8.9);
     pollAt(9);
@@ -159,8 +100,8 @@ TEST_F(CallWatcherTest, ABrowserCallBecomesSureFromTheFirstBrowserWindowWithACal
 TEST_F(CallWatcherTest, WithoutAProvenScreenCaptureABrowserCallStaysUnsure)
 {
     Settings().setScreenChecked(false);
-    screen->windows = {windowOf("org.mozilla.firefox", "Meet - abc-defg-hij")};
-    processes->list = {browserInMicrophone()};
+    screen->shown->windows = {window(0, {}, "org.mozilla.firefox", "Meet - abc-defg-hij")};
+    processes->now = {browserInMicrophone};
     pollAt(0);
     pollAt(2);
     EXPECT_EQ(events, (std::vector{CallEvent::started(Call{CallApp::other, std::nullopt, false, browserOwner})}));
@@ -169,10 +110,10 @@ TEST_F(CallWatcherTest, WithoutAProvenScreenCaptureABrowserCallStaysUnsure)
 
 TEST_F(CallWatcherTest, TheWindowsAreReadOnlyWhileABrowserUsesSound)
 {
-    processes->list = {zoomInMicrophone()};
+    processes->now = {zoomInMicrophone};
     pollAt(0);
     EXPECT_EQ(screen->asked, 0);
-    processes->list = {zoomInMicrophone(), browserPlaying()};
+    processes->now = {zoomInMicrophone, browserPlaying};
     pollAt(2);
     EXPECT_EQ(screen->asked, 1);
     EXPECT_EQ(events, (std::vector{CallEvent::started(Call{CallApp::zoom, std::nullopt, true, zoomOwner})}));
@@ -182,13 +123,13 @@ TEST_F(CallWatcherTest, TheWindowsAreReadOnlyWhileABrowserUsesSound)
 // nobody observed, and a call could end early.
 TEST_F(CallWatcherTest, TheQuietIsCountedFromAfterTheWindowsWereRead)
 {
-    processes->list = {zoomInMicrophone()};
+    processes->now = {zoomInMicrophone};
     pollAt(0);
-    processes->list = {browserPlaying()};
+    processes->now = {browserPlaying};
     screen->whileAsked = [this] { now += 4s; };
     pollAt(1); // quiet from 5, once the windows are in
     screen->whileAsked = {};
-    processes->list = {};
+    processes->now = {};
     pollAt(7);
     EXPECT_EQ(events.size(), 1u);
     pollAt(10);
@@ -199,11 +140,11 @@ TEST_F(CallWatcherTest, TheQuietIsCountedFromAfterTheWindowsWereRead)
 TEST_F(CallWatcherTest, AWatcherDestroyedWhileReadingTheWindowsDoesNothingMore)
 {
     screen->delay = 50ms;
-    processes->list = {browserInMicrophone()};
+    processes->now = {browserInMicrophone};
     bool calledAfterwards = false;
     watcher->onEvent = [&](const CallEvent &) { calledAfterwards = true; };
     QCoro::Task<> polling = watcher->tick();
     watcher.reset();
-    murva::test::await(std::move(polling));
+    await(std::move(polling));
     EXPECT_FALSE(calledAfterwards);
 }

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <vector>
 
 namespace murva::test {
@@ -69,7 +68,6 @@ struct FakeWriter : MediaWriter {
     MediaWriterSettings settings;
     std::vector<Audio> audio;
     std::vector<double> videoSec;
-    bool opened = false;
     int finishes = 0;
     std::optional<std::int64_t> failAtSample; // fail once audio reaches this position
     bool hasFailed = false;
@@ -77,7 +75,6 @@ struct FakeWriter : MediaWriter {
     std::optional<QString> open(const MediaWriterSettings &given) override
     {
         settings = given;
-        opened = true;
         return std::nullopt;
     }
     bool appendAudio(std::int64_t firstSample, const float *samples, std::size_t count) override

@@ -1,4 +1,5 @@
 #include "api/SaveError.h"
+#include "app/FakeSources.h"
 #include "capture/TargetChoice.h"
 
 #include <QCoreApplication>
@@ -6,22 +7,9 @@
 #include <gtest/gtest.h>
 
 using namespace murva;
+using murva::test::window;
 
 namespace {
-
-ShareableWindow window(std::uint32_t id, QString bundleID, QString title, QRectF frame, bool onScreen = true, int layer = 0)
-{
-    ShareableWindow w;
-    w.windowID = id;
-    w.title = std::move(title);
-    w.frame = frame;
-    w.isOnScreen = onScreen;
-    w.windowLayer = layer;
-    if (!bundleID.isEmpty()) {
-        w.owningApplication = RunningApplication{bundleID, "App", 100 + id};
-    }
-    return w;
-}
 
 const Call zoomCall{CallApp::zoom, std::nullopt, true, AudioOwner::app(CallApp::zoom)};
 const Call browserCall{CallApp::meet, std::nullopt, true, AudioOwner::browser()};
@@ -38,16 +26,16 @@ TEST(CallWindow, TakesTheLargestWindowOfTheCallsOwnApp)
 {
     ShareableContent content;
     content.windows = {
-        window(1, "us.zoom.xos", "Zoom", QRectF(0, 0, 400, 300)),
-        window(2, "us.zoom.xos", "Zoom Meeting", QRectF(0, 0, 1200, 800)),
-        window(3, "us.zoom.xos", "Hidden", QRectF(0, 0, 1900, 1000), false),
-        window(4, "us.zoom.xos", "Menu", QRectF(0, 0, 1900, 1000), true, 1),
-        window(5, "us.zoom.xos", "Thin", QRectF(0, 0, 319, 4000)),
-        window(10, "us.zoom.xos", "Flat", QRectF(0, 0, 8000, 199)),
-        window(6, "com.microsoft.teams2", "Teams", QRectF(0, 0, 1800, 1000)),
-        window(7, "com.google.Chrome", "Meet - abc-defg-hij", QRectF(0, 0, 1800, 1000)),
-        window(8, "", "No owner", QRectF(0, 0, 1800, 1000)),
-        window(9, "us.zoom.xos", "Same size, later", QRectF(0, 0, 1200, 800)),
+        window(1, QRectF(0, 0, 400, 300), "us.zoom.xos", "Zoom"),
+        window(2, QRectF(0, 0, 1200, 800), "us.zoom.xos", "Zoom Meeting"),
+        window(3, QRectF(0, 0, 1900, 1000), "us.zoom.xos", "Hidden", false),
+        window(4, QRectF(0, 0, 1900, 1000), "us.zoom.xos", "Menu", true, 1),
+        window(5, QRectF(0, 0, 319, 4000), "us.zoom.xos", "Thin"),
+        window(10, QRectF(0, 0, 8000, 199), "us.zoom.xos", "Flat"),
+        window(6, QRectF(0, 0, 1800, 1000), "com.microsoft.teams2", "Teams"),
+        window(7, QRectF(0, 0, 1800, 1000), "com.google.Chrome", "Meet - abc-defg-hij"),
+        window(8, QRectF(0, 0, 1800, 1000), "", "No owner"),
+        window(9, QRectF(0, 0, 1200, 800), "us.zoom.xos", "Same size, later"),
     };
     EXPECT_EQ(chosenId(content, zoomCall), 2u);
 }
@@ -56,9 +44,9 @@ TEST(CallWindow, ABrowserCallPrefersWindowsShowingACallPage)
 {
     ShareableContent content;
     content.windows = {
-        window(1, "com.google.Chrome", "Inbox", QRectF(0, 0, 1800, 1000)),
-        window(2, "org.mozilla.firefox", "Meet - abc-defg-hij", QRectF(0, 0, 800, 600)),
-        window(3, "us.zoom.xos", "Zoom Meeting", QRectF(0, 0, 1900, 1000)),
+        window(1, QRectF(0, 0, 1800, 1000), "com.google.Chrome", "Inbox"),
+        window(2, QRectF(0, 0, 800, 600), "org.mozilla.firefox", "Meet - abc-defg-hij"),
+        window(3, QRectF(0, 0, 1900, 1000), "us.zoom.xos", "Zoom Meeting"),
     };
     EXPECT_EQ(chosenId(content, browserCall), 2u);
     content.windows.erase(content.windows.begin() + 1);

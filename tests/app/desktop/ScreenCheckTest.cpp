@@ -4,6 +4,7 @@
 #include "desktop/ScreenCheck.h"
 
 #include "FakePorts.h"
+#include "app/FakeSources.h"
 #include "support/Version.h"
 #include "screen/ScreenAccess.h"
 #include "settings/Settings.h"
@@ -17,33 +18,11 @@
 namespace murva {
 namespace {
 
-class FakeScreen : public ScreenContentSource {
-public:
-    std::optional<ShareableContent> answer;
-
-    // A copy: QCoro 0.8 moves a co_returned non-const lvalue away.
-    QCoro::Task<std::optional<ShareableContent>> content(bool) override
-    {
-        const std::optional<ShareableContent> copy = answer;
-        co_return copy;
-    }
-};
-
-// What the fakes of the last capture saw; the capture owns and destroys the fakes.
-struct Observed {
-    MediaWriterSettings writerSettings;
-    int finishes = 0;
-    int soundStops = 0;
-};
-
-// Leaves a file behind, as the real writer does.
+// The capture owns and destroys its fakes: each leaves a copy of what it saw behind.
+// The writer leaves a file too, as the real one does.
 struct FileWriter : test::FakeWriter {
-    Observed *observed = nullptr;
-    ~FileWriter() override
-    {
-        observed->writerSettings = settings;
-        observed->finishes = finishes;
-    }
+    test::FakeWriter *seen = nullptr;
+    ~FileWriter() override { *seen = *this; }
     std::optional<QString> open(const MediaWriterSettings &given) override
     {
         QFile file(given.path);
@@ -52,16 +31,16 @@ struct FileWriter : test::FakeWriter {
     }
 };
 
-struct ObservedSound : test::FakeSound {
-    Observed *observed = nullptr;
-    ~ObservedSound() override { observed->soundStops = stops; }
+struct SeenSound : test::FakeSound {
+    test::FakeSound *seen = nullptr;
+    ~SeenSound() override { *seen = *this; }
 };
 
 class ScreenCheckTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        screen->answer = ShareableContent{{}, {ShareableDisplay{7, QRectF(0, 0, 1920, 1080), true}}, {}};
+        screen->shown = ShareableContent{{}, {ShareableDisplay{7, QRectF(0, 0, 1920, 1080), true}}, {}};
         Settings().setScreenChecked(false);
     }
 
@@ -69,21 +48,21 @@ protected:
     {
         return [this] {
             ++captures;
-            observed = Observed{};
-            auto sound = std::make_unique<ObservedSound>();
+            auto sound = std::make_unique<SeenSound>();
             sound->failure = soundFailure;
-            sound->observed = &observed;
+            sound->seen = &lastSound;
             auto writer = std::make_unique<FileWriter>();
-            writer->observed = &observed;
+            writer->seen = &lastWriter;
             return CapturePorts{std::move(sound), nullptr, std::move(writer)};
         };
     }
 
-    std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();
+    std::shared_ptr<test::FakeScreen> screen = std::make_shared<test::FakeScreen>();
     std::shared_ptr<ScreenAccess> access = std::make_shared<ScreenAccess>(screen);
     std::optional<QString> soundFailure;
     int captures = 0;
-    Observed observed;
+    test::FakeSound lastSound;
+    test::FakeWriter lastWriter;
 };
 
 TEST_F(ScreenCheckTest, PassesOncePerVersionWithASoundOnlyCaptureAndCleansUp)
@@ -94,10 +73,10 @@ TEST_F(ScreenCheckTest, PassesOncePerVersionWithASoundOnlyCaptureAndCleansUp)
 
     EXPECT_TRUE(test::await(check.checkScreen()));
     EXPECT_EQ(captures, 1);
-    EXPECT_EQ(observed.writerSettings.path.toStdString(), ScreenCheck::filePath().toStdString());
-    EXPECT_FALSE(observed.writerSettings.withVideo);
-    EXPECT_EQ(observed.finishes, 1);
-    EXPECT_GE(observed.soundStops, 1);
+    EXPECT_EQ(lastWriter.settings.path.toStdString(), ScreenCheck::filePath().toStdString());
+    EXPECT_FALSE(lastWriter.settings.withVideo);
+    EXPECT_EQ(lastWriter.finishes, 1);
+    EXPECT_GE(lastSound.stops, 1);
     EXPECT_FALSE(QFile::exists(ScreenCheck::filePath()));
     EXPECT_TRUE(Settings().boolValue(QStringLiteral("screenChecked-") + buildVersion(), false));
 
@@ -114,14 +93,14 @@ TEST_F(ScreenCheckTest, OnlyARefusalOfTheScreenBlocksIt)
     EXPECT_FALSE(QFile::exists(ScreenCheck::filePath())) << "the writer had opened it";
 
     soundFailure.reset();
-    screen->answer.reset(); // the display refuses
+    screen->shown.reset(); // the display refuses
     EXPECT_FALSE(test::await(check.checkScreen()));
     EXPECT_TRUE(access->blocked());
     EXPECT_FALSE(check.checked());
     EXPECT_EQ(captures, 1);
 
     access->unblock();
-    screen->answer = ShareableContent{}; // it answers, with nothing to record
+    screen->shown = ShareableContent{}; // it answers, with nothing to record
     EXPECT_FALSE(test::await(check.checkScreen()));
     EXPECT_TRUE(access->blocked());
     EXPECT_FALSE(check.checking());

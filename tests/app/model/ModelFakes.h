@@ -1,9 +1,10 @@
 #pragma once
 
+#include "../FakeSources.h"
 #include "model/Model.h"
-#include "screen/ScreenContentSource.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <chrono>
@@ -349,22 +350,64 @@ struct FakeInspector : MediaInspector {
     }
 };
 
-struct FakeScreen : ScreenContentSource {
-    ShareableContent shown;
-    QCoro::Task<std::optional<ShareableContent>> content(bool) override
+// The model's parts made of the fakes above, kept at hand for the test to steer.
+struct ModelRig {
+    ModelParts parts()
     {
-        std::optional<ShareableContent> copy = shown;
-        co_return copy;
+        ModelParts parts;
+        parts.clock = clock;
+        parts.makeCapture = [this](const QString &path, bool) -> std::unique_ptr<RecordingCapture> {
+            auto script = std::make_shared<CaptureScript>();
+            script->path = path;
+            script->result = nextResult;
+            script->endGate = nextEndGate;
+            script->beginFailure = nextBeginFailure;
+            captures.push_back(script);
+            return std::make_unique<FakeCapture>(script);
+        };
+        parts.store = store;
+        auto sounds = std::make_unique<FakeProcesses>();
+        processes = sounds.get();
+        parts.watcher = std::make_unique<CallWatcher>(std::move(sounds), screenAccess);
+        parts.screen = screenAccess;
+        watcher = parts.watcher.get();
+        parts.checkScreen = checkScreen;
+        parts.trayIcon = trayIcon;
+        parts.tabAddresses = [this]() -> QCoro::Task<QStringList> { co_return tabs; };
+        parts.accounts = accounts;
+        parts.service = service;
+        parts.permissions = permissions;
+        parts.autostart = autostart;
+        parts.browser = browser;
+        parts.inspector = inspector;
+        parts.arguments = arguments;
+        return parts;
     }
+
+    QTemporaryDir folder;
+    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>(timeFromMillisecondsSince1970(1.7e12));
+    std::shared_ptr<RecordingStore> store =
+        std::make_shared<RecordingStore>(folder.path(), [clock = clock] { return clock->now(); });
+    std::shared_ptr<FakeAccounts> accounts = std::make_shared<FakeAccounts>();
+    std::shared_ptr<FakeService> service = std::make_shared<FakeService>();
+    std::shared_ptr<FakePermissions> permissions = std::make_shared<FakePermissions>();
+    std::shared_ptr<FakeAutostart> autostart = std::make_shared<FakeAutostart>();
+    std::shared_ptr<FakeBrowser> browser = std::make_shared<FakeBrowser>();
+    std::shared_ptr<FakeInspector> inspector = std::make_shared<FakeInspector>();
+    FakeProcesses *processes = nullptr;
+    CallWatcher *watcher = nullptr;
+    std::shared_ptr<ScreenAccess> screenAccess = std::make_shared<ScreenAccess>(); // no screen unless a test gives one
+    std::function<QCoro::Task<bool>()> checkScreen;
+    std::function<TrayIconState()> trayIcon;
+    QStringList tabs;
+    QStringList arguments;
+    std::vector<std::shared_ptr<CaptureScript>> captures;
+    CaptureResult nextResult{42, {}};
+    std::shared_ptr<Gate> nextEndGate;
+    std::optional<CaptureError> nextBeginFailure;
+    std::unique_ptr<Model> model;
 };
 
-struct NoProcesses : AudioProcessSource {
-    std::vector<AudioProcess> now;
-    QCoro::Task<std::vector<AudioProcess>> processes() override
-    {
-        std::vector<AudioProcess> copy = now;
-        co_return copy;
-    }
-};
+using NoProcesses = FakeProcesses; // the benchmarks' name
 
 } // namespace murva::test

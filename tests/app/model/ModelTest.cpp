@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -15,18 +14,7 @@ namespace {
 
 const Call zoomCall{CallApp::zoom, std::nullopt, true, AudioOwner::app(CallApp::zoom)};
 
-ShareableWindow zoomWindow(std::uint32_t id)
-{
-    ShareableWindow window;
-    window.windowID = id;
-    window.title = QStringLiteral("Zoom Meeting");
-    window.frame = QRectF(0, 0, 1280, 720);
-    window.isOnScreen = true;
-    window.owningApplication = RunningApplication{QStringLiteral("us.zoom.xos"), QStringLiteral("Zoom"), 4242};
-    return window;
-}
-
-class ModelTest : public ::testing::Test {
+class ModelTest : public ::testing::Test, protected ModelRig {
 protected:
     void SetUp() override
     {
@@ -35,43 +23,11 @@ protected:
         settings.setScreenChecked(true);
         settings.setAutoRecord(true);
         settings.setLoginItemSet(true);
-        screen->shown.displays = {ShareableDisplay{1, QRectF(0, 0, 1920, 1080), true}};
-        screen->shown.windows = {zoomWindow(7)};
+        screen->shown->displays = {ShareableDisplay{1, QRectF(0, 0, 1920, 1080), true}};
+        screen->shown->windows = {window(7, QRectF(0, 0, 1280, 720))};
+        screenAccess = std::make_shared<ScreenAccess>(screen);
         accounts->list = {FakeAccounts::account(QStringLiteral("A"))};
         accounts->active = QStringLiteral("A");
-        store = std::make_shared<RecordingStore>(folder.path(), [this] { return clock->now(); });
-    }
-
-    ModelParts parts()
-    {
-        ModelParts parts;
-        parts.clock = clock;
-        parts.makeCapture = [this](const QString &path, bool) -> std::unique_ptr<RecordingCapture> {
-            auto script = std::make_shared<CaptureScript>();
-            script->path = path;
-            script->result = nextResult;
-            script->endGate = nextEndGate;
-            script->beginFailure = nextBeginFailure;
-            captures.push_back(script);
-            return std::make_unique<FakeCapture>(script);
-        };
-        parts.store = store;
-        auto sounds = std::make_unique<NoProcesses>();
-        processes = sounds.get();
-        parts.watcher = std::make_unique<CallWatcher>(std::move(sounds), screenAccess);
-        parts.screen = screenAccess;
-        watcher = parts.watcher.get();
-        parts.checkScreen = checkScreen;
-        parts.trayIcon = trayIcon;
-        parts.tabAddresses = [this]() -> QCoro::Task<QStringList> { co_return tabs; };
-        parts.accounts = accounts;
-        parts.service = service;
-        parts.permissions = permissions;
-        parts.autostart = autostart;
-        parts.browser = browser;
-        parts.inspector = inspector;
-        parts.arguments = arguments;
-        return parts;
     }
 
     Model &launch()
@@ -101,31 +57,10 @@ protected:
         return id;
     }
 
-    QTemporaryDir folder;
-    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>(timeFromMillisecondsSince1970(1.7e12));
-    std::shared_ptr<RecordingStore> store;
-    std::shared_ptr<FakeAccounts> accounts = std::make_shared<FakeAccounts>();
-    std::shared_ptr<FakeService> service = std::make_shared<FakeService>();
-    std::shared_ptr<FakePermissions> permissions = std::make_shared<FakePermissions>();
-    std::shared_ptr<FakeAutostart> autostart = std::make_shared<FakeAutostart>();
-    std::shared_ptr<FakeBrowser> browser = std::make_shared<FakeBrowser>();
-    std::shared_ptr<FakeInspector> inspector = std::make_shared<FakeInspector>();
     std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();
-    std::shared_ptr<ScreenAccess> screenAccess = std::make_shared<ScreenAccess>(screen);
-    NoProcesses *processes = nullptr;
-    CallWatcher *watcher = nullptr;
-    std::function<QCoro::Task<bool>()> checkScreen;
-    std::function<TrayIconState()> trayIcon;
-    QStringList tabs;
-    std::vector<std::shared_ptr<CaptureScript>> captures;
-    CaptureResult nextResult{42, {}};
-    std::shared_ptr<Gate> nextEndGate;
-    std::optional<CaptureError> nextBeginFailure;
-    std::unique_ptr<Model> model;
     std::vector<ModelPhase> shown;
     std::vector<bool> signedInWhenShown;
     int welcomes = 0;
-    QStringList arguments;
 };
 
 TEST_F(ModelTest, ACallIsRecordedSavedAndClearedAfterFiveSeconds)
@@ -365,12 +300,17 @@ TEST_F(ModelTest, LeftoversAreSavedAtLaunchByWhatTheirFilesHold)
     service->outcomes = {Saver::Outcome::saved(QStringLiteral("m1"), std::nullopt),
                          Saver::Outcome::failed(SaveError::noCredits)};
 
+    // The files are read on a worker thread while this one runs its event loop: launching
+    // comes back with the reading held, and the saves follow here.
+    std::promise<void> release;
+    inspector->hold = release.get_future().share();
     launch();
-    // The files are read on a worker thread; the saves follow on this one.
+    release.set_value();
     while (service->saves.size() < 2 || store->get(QStringLiteral("CRASHED-4"))
            || store->get(QStringLiteral("CRASHED-UNREADABLE"))) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+    EXPECT_TRUE(inspector->released);
     std::map<QString, double> savedDurations;
     for (const FakeService::SaveCall &call : service->saves) {
         savedDurations[call.recording.id] = call.recording.durationSec;
@@ -381,29 +321,6 @@ TEST_F(ModelTest, LeftoversAreSavedAtLaunchByWhatTheirFilesHold)
     EXPECT_TRUE(store->get(QStringLiteral("SAVED")));
     // The failure of the last one stays on show.
     EXPECT_TRUE(model->phase().is(ModelPhase::Kind::failed));
-}
-
-TEST_F(ModelTest, LeftoversAreMeasuredWhileTheEventLoopRuns)
-{
-    Recording record(QStringLiteral("CRASHED"), QStringLiteral("Call"), CallApp::meet, clock->now());
-    store->put(record);
-    QFile video(store->videoPath(record.id));
-    ASSERT_TRUE(video.open(QIODevice::WriteOnly));
-    video.write("x");
-    video.close();
-    inspector->durations[video.fileName()] = 30;
-    std::promise<void> release;
-    inspector->hold = release.get_future().share();
-
-    launch();
-    // Back from launching while the file is still being read.
-    EXPECT_TRUE(service->saves.empty());
-    release.set_value();
-    while (service->saves.empty()) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    EXPECT_TRUE(inspector->released);
-    EXPECT_EQ(service->saves[0].recording.durationSec, 30);
 }
 
 TEST_F(ModelTest, LeftoversWaitWhileSignedOut)
@@ -523,7 +440,7 @@ TEST_F(ModelTest, FollowingReaimsAtTheCallsWindowButNeverARecordingWithoutCall)
     clock->advance(3);
     EXPECT_TRUE(captures[0]->aims.empty()); // still on its window
 
-    screen->shown.windows = {zoomWindow(9)}; // the meeting moved to a new window
+    screen->shown->windows = {window(9, QRectF(0, 0, 1280, 720))}; // the meeting moved to a new window
     clock->advance(3);
     ASSERT_EQ(captures[0]->aims.size(), 1u);
     EXPECT_EQ(captures[0]->aims[0], (Aimed{Aimed::Kind::window, 9}));

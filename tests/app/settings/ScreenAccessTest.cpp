@@ -1,8 +1,7 @@
+#include "app/FakeSources.h"
 #include "support/AwaitTask.h"
 #include "screen/ScreenAccess.h"
 #include "settings/Settings.h"
-
-#include <QCoroTask>
 
 #include <gtest/gtest.h>
 
@@ -10,23 +9,11 @@ using namespace murva;
 
 namespace {
 
-class FakeScreenContent : public ScreenContentSource {
-public:
-    std::optional<ShareableContent> answer;
-    int asked = 0;
-
-    QCoro::Task<std::optional<ShareableContent>> content(bool) override
-    {
-        ++asked;
-        co_return answer;
-    }
-};
-
 class ScreenAccessTest : public testing::Test {
 protected:
     void SetUp() override { access->setOnBlocked([this] { ++blockedCalls; }); }
 
-    std::shared_ptr<FakeScreenContent> source = std::make_shared<FakeScreenContent>();
+    std::shared_ptr<test::FakeScreen> source = std::make_shared<test::FakeScreen>();
     std::shared_ptr<ScreenAccess> access = std::make_shared<ScreenAccess>(source);
     int blockedCalls = 0;
 };
@@ -36,13 +23,14 @@ protected:
 TEST_F(ScreenAccessTest, AFailureBlocksOnceAndForgetsTheCheckOfThisVersion)
 {
     Settings().setScreenChecked(true);
+    source->shown.reset(); // the display refuses
     EXPECT_FALSE(murva::test::await(access->content(false)));
     EXPECT_TRUE(access->blocked());
     EXPECT_FALSE(Settings().screenChecked());
     EXPECT_EQ(blockedCalls, 1);
 
     // While blocked nothing asks the source, and a repeated refusal tells nobody again.
-    source->answer = ShareableContent{};
+    source->shown = ShareableContent{};
     EXPECT_FALSE(murva::test::await(access->content(true)));
     access->block();
     EXPECT_EQ(source->asked, 1);

@@ -146,12 +146,5 @@ TEST(CallWatch, NativeCallNeverChangesNorSwitchesOwner)
     EXPECT_EQ(w.at(8, {{browser}, {}, meetWithUrl}), CallEvent::started({CallApp::meet, meetUrl, true, browser}));
 }
 
-TEST(CallWatch, SoundOrPageWithoutMicrophoneNeverStartsACall)
-{
-    Watch w;
-    EXPECT_EQ(w.at(0, {{}, {browser, zoom}, meetWithUrl}), std::nullopt);
-    EXPECT_EQ(w.watch.current(), std::nullopt);
-}
-
 } // namespace
 } // namespace murva

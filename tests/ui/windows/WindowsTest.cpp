@@ -13,7 +13,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -41,7 +40,7 @@ T &child(QWidget *window, const QString &name)
     return *found;
 }
 
-class WindowsTest : public ::testing::TestWithParam<const char *> {
+class WindowsTest : public ::testing::TestWithParam<const char *>, protected ModelRig {
 protected:
     void SetUp() override
     {
@@ -52,23 +51,11 @@ protected:
         Settings settings;
         settings.setScreenChecked(true);
         settings.setLoginItemSet(true);
-        store = std::make_shared<RecordingStore>(folder.path(), [this] { return clock->now(); });
     }
 
     Model &launch()
     {
-        ModelParts parts;
-        parts.clock = clock;
-        parts.makeCapture = [](const QString &, bool) -> std::unique_ptr<RecordingCapture> { return nullptr; };
-        parts.store = store;
-        parts.watcher = std::make_unique<CallWatcher>(std::make_unique<NoProcesses>(), std::make_shared<ScreenAccess>());
-        parts.accounts = accounts;
-        parts.service = service;
-        parts.permissions = permissions;
-        parts.autostart = std::make_shared<FakeAutostart>();
-        parts.browser = browser;
-        parts.checkScreen = []() -> QCoro::Task<bool> { co_return true; };
-        model = std::make_unique<Model>(std::move(parts));
+        model = std::make_unique<Model>(parts());
         model->setLanguage(QString::fromLatin1(GetParam()));
         windows = std::make_unique<ShellWindows>(*model);
         model->launch();
@@ -77,14 +64,6 @@ protected:
 
     QString t(const char *key) const { return Language::text(QString::fromLatin1(key), QString::fromLatin1(GetParam())); }
 
-    QTemporaryDir folder;
-    std::shared_ptr<FakeClock> clock = std::make_shared<FakeClock>(timeFromMillisecondsSince1970(1.7e12));
-    std::shared_ptr<RecordingStore> store;
-    std::shared_ptr<FakeAccounts> accounts = std::make_shared<FakeAccounts>();
-    std::shared_ptr<FakeService> service = std::make_shared<FakeService>();
-    std::shared_ptr<FakePermissions> permissions = std::make_shared<FakePermissions>();
-    std::shared_ptr<FakeBrowser> browser = std::make_shared<FakeBrowser>();
-    std::unique_ptr<Model> model;
     std::unique_ptr<ShellWindows> windows;
 };
 
