@@ -38,7 +38,7 @@ namespace {
 using namespace murva;
 
 constexpr double kPeakGoalMb = 60;
-constexpr double kRatioGoal = 0.8;
+constexpr double kRatioGoal = 0.9;
 
 struct Options {
     qint64 mib = 1024;

@@ -1,26 +1,23 @@
 #include "saving/Upload.h"
 
 #include "api/SaveError.h"
-#include "api/SharedNetwork.h"
+#include "saving/HttpPut.h"
+#include "support/WorkerTask.h"
 
-#include <QCoroNetworkReply>
-#include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QCoreApplication>
+#include <QTimer>
 
+#include <atomic>
 #include <memory>
 
 namespace murva {
 
 namespace {
 
-struct DeleteLater {
-    void operator()(QObject *object) const { object->deleteLater(); }
-};
+constexpr int kProgressIntervalMs = 200;
 
-// The address comes from the service. Qt would just as well PUT to a "file:" URL and
-// overwrite a local file, so anything but http(s) is refused before a byte is read.
+// The address comes from the service. Anything but http(s) is refused before a byte is
+// read, so a "file:" address can never make the upload write somewhere.
 bool isWebAddress(const QUrl &url)
 {
     const QString scheme = url.scheme();
@@ -28,56 +25,67 @@ bool isWebAddress(const QUrl &url)
            && (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
-QNetworkRequest putRequest(const QUrl &to)
-{
-    QNetworkRequest request(to);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("video/mp4"));
-    request.setTransferTimeout(static_cast<int>(Upload::transferTimeoutSec * 1000));
-    // The file is read from disk as it is sent; Qt must not keep a copy of what it sent
-    // (it can still rewind the file to send it again on a fresh connection).
-    request.setAttribute(QNetworkRequest::DoNotBufferUploadDataAttribute, true);
-    return request;
-}
+// What the worker and the awaiting thread share; the worker may outlive the awaiting.
+struct Shared {
+    std::atomic<qint64> bodySize{0};
+    std::atomic<qint64> bodySent{0};
+    std::atomic<bool> stop{false};
+
+    double fraction() const
+    {
+        const qint64 size = bodySize;
+        return size > 0 ? static_cast<double>(bodySent) / static_cast<double>(size) : 0.0;
+    }
+};
+
+// Ends the transfer when the awaiting side goes away (the app quits, the save is dropped).
+struct StopWhenGone {
+    std::shared_ptr<Shared> shared;
+    ~StopWhenGone() { shared->stop = true; }
+};
 
 } // namespace
 
 QCoro::Task<> Upload::put(const QString &fileRef, const QUrl &toRef, const Progress &progressRef)
 {
-    const QString path = fileRef;
-    const QUrl to = toRef;
     const Progress progress = progressRef;
-
-    if (!isWebAddress(to)) {
+    HttpPut put;
+    put.file = fileRef;
+    put.to = toRef;
+    put.contentType = QByteArrayLiteral("video/mp4");
+    put.idleLimit = std::chrono::milliseconds(qint64(transferTimeoutSec * 1000));
+    if (!isWebAddress(put.to)) {
         throw SaveError::notUploaded;
     }
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        throw SaveError::notUploaded;
-    }
 
-    QNetworkReply *sent = sharedNetwork().put(putRequest(to), file.get());
-    std::unique_ptr<QNetworkReply, DeleteLater> reply(sent);
-    // The reply reads from the file until it is deleted, so the file goes with it.
-    file.release()->setParent(sent);
+    const auto shared = std::make_shared<Shared>();
+    const StopWhenGone stopWhenGone{shared};
+    const QMetaObject::Connection quitting =
+        QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [shared] { shared->stop = true; });
+    QTimer ticker;
     if (progress) {
-        QObject::connect(sent, &QNetworkReply::uploadProgress, sent, [progress](qint64 sentBytes, qint64 totalBytes) {
-            if (totalBytes > 0) {
-                progress(static_cast<double>(sentBytes) / static_cast<double>(totalBytes));
-            }
-        });
+        QObject::connect(&ticker, &QTimer::timeout, [shared, progress] { progress(shared->fraction()); });
+        ticker.start(kProgressIntervalMs);
     }
-    co_await sent;
+    auto sending = runOnWorker([put, shared] { return put.run(shared->bodySize, shared->bodySent, shared->stop); });
+    const HttpPut::Result result = co_await sending;
+    ticker.stop();
+    QObject::disconnect(quitting);
 
-    // The reply body is not looked at; only the status counts.
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const QNetworkReply::NetworkError error = reply->error();
-    const bool transferLost = error != QNetworkReply::NoError && error < QNetworkReply::ProxyConnectionRefusedError;
-    if (!status.isValid() || transferLost) {
-        throw saveErrorOf(error) == SaveError::offline ? SaveError::offline : SaveError::notUploaded;
-    }
-    const int code = status.toInt();
-    if (code < 200 || code > 299) {
+    switch (result.outcome) {
+    case HttpPut::Outcome::answered:
+        if (result.status < 200 || result.status > 299) {
+            throw SaveError::notUploaded;
+        }
+        break;
+    case HttpPut::Outcome::lost:
+        throw SaveError::offline;
+    case HttpPut::Outcome::failed:
+    case HttpPut::Outcome::stopped:
         throw SaveError::notUploaded;
+    }
+    if (progress) {
+        progress(1.0);
     }
 }
 

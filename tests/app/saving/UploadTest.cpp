@@ -2,8 +2,13 @@
 #include "saving/Upload.h"
 #include "support/AwaitTask.h"
 
+#include <QFile>
+#include <QProcess>
+#include <QSslConfiguration>
+#include <QSslKey>
+#include <QSslSocket>
 #include <QTcpServer>
-#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 
 #include <gtest/gtest.h>
@@ -11,44 +16,144 @@
 namespace murva::test {
 namespace {
 
-// Answers the one upload, once all of it has arrived, with `status`.
-class StatusServer : public QTcpServer {
-public:
-    explicit StatusServer(int status)
-    {
-        listen(QHostAddress::LocalHost, 0);
-        connect(this, &QTcpServer::newConnection, this, [this, status] {
-            QTcpSocket *socket = nextPendingConnection();
-            auto received = std::make_shared<QByteArray>();
-            connect(socket, &QTcpSocket::readyRead, socket, [socket, status, received] {
-                *received += socket->readAll();
-                if (received->endsWith("\r\n\r\nvideo")) {
-                    socket->write("HTTP/1.1 " + QByteArray::number(status) + " X\r\nContent-Length: 0\r\n\r\n");
-                }
-            });
-        });
-    }
+// A certificate for "localhost", made afresh for the run.
+struct Identity {
+    QSslCertificate certificate;
+    QSslKey key;
 };
 
-std::optional<SaveError> uploadFailure(const QString &file, int status)
+std::optional<Identity> makeIdentity()
 {
-    StatusServer server(status);
+    QTemporaryDir folder;
+    const QString key = folder.filePath(QStringLiteral("key.pem"));
+    const QString certificate = folder.filePath(QStringLiteral("cert.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2",
+                   "-subj", "/CN=localhost", "-addext", "subjectAltName=DNS:localhost", "-keyout", key, "-out",
+                   certificate});
+    QFile keyFile(key);
+    if (!openssl.waitForFinished(30000) || openssl.exitCode() != 0 || !keyFile.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    const QList<QSslCertificate> certificates = QSslCertificate::fromPath(certificate);
+    if (certificates.isEmpty()) {
+        return std::nullopt;
+    }
+    return Identity{certificates.front(), QSslKey(&keyFile, QSsl::Ec)};
+}
+
+// Answers the one upload with `status` (after an interim 100) once all of it has arrived
+// and closes, over TLS when given an identity; when `early`, answers right after the
+// request head and reads on.
+class StatusServer : public QTcpServer {
+public:
+    explicit StatusServer(int status, std::optional<Identity> identity = {}, bool early = false)
+        : status_(status), identity_(std::move(identity)), early_(early)
+    {
+        listen(QHostAddress::LocalHost, 0);
+    }
+
+    QUrl address() const
+    {
+        return QUrl(QStringLiteral("%1://localhost:%2/up?key=a%20b")
+                        .arg(identity_ ? QStringLiteral("https") : QStringLiteral("http"))
+                        .arg(serverPort()));
+    }
+
+    QByteArray received;
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto *socket = new QSslSocket(this);
+        socket->setSocketDescriptor(descriptor);
+        connect(socket, &QSslSocket::readyRead, socket, [this, socket] {
+            received += socket->readAll();
+            const qsizetype headEnd = received.indexOf("\r\n\r\n");
+            if (!answered_ && headEnd >= 0 && (early_ || received.size() - headEnd - 4 == bodySize())) {
+                answered_ = true;
+                socket->write("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 " + QByteArray::number(status_)
+                              + " X\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                if (!early_) {
+                    socket->disconnectFromHost();
+                }
+            }
+        });
+        if (identity_) {
+            socket->setLocalCertificate(identity_->certificate);
+            socket->setPrivateKey(identity_->key);
+            socket->startServerEncryption();
+        }
+    }
+
+private:
+    qsizetype bodySize() const
+    {
+        const qsizetype at = received.indexOf("Content-Length: ");
+        return at < 0 ? -1 : received.mid(at + 16, received.indexOf("\r\n", at) - at - 16).toLongLong();
+    }
+
+    int status_;
+    std::optional<Identity> identity_;
+    bool early_;
+    bool answered_ = false;
+};
+
+std::optional<SaveError> uploadFailure(const QString &file, StatusServer &server)
+{
     try {
-        await(Upload::put(file, QUrl(QStringLiteral("http://127.0.0.1:%1/up").arg(server.serverPort())), {}));
+        await(Upload::put(file, server.address(), {}));
     } catch (SaveError error) {
         return error;
     }
     return std::nullopt;
 }
 
-TEST(Upload, OnlyA2xxStatusCountsAsUploaded)
-{
+class Upload : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(video.open());
+        // More than the socket takes at once, so that the body goes out in pieces.
+        QByteArray bytes(3 * 1024 * 1024 + 17, 'v');
+        video.write(bytes);
+        video.flush();
+    }
+
     QTemporaryFile video;
-    ASSERT_TRUE(video.open());
-    video.write("video");
-    video.flush();
-    EXPECT_EQ(uploadFailure(video.fileName(), 299), std::nullopt);
-    EXPECT_EQ(uploadFailure(video.fileName(), 300), SaveError::notUploaded);
+};
+
+TEST_F(Upload, OnlyA2xxStatusCountsAsUploaded)
+{
+    for (const auto &[status, early, expected] :
+         {std::tuple{299, false, std::optional<SaveError>()}, std::tuple{300, false, std::optional(SaveError::notUploaded)},
+          // A refusal before the body is all sent is a refusal, not a lost connection.
+          std::tuple{413, true, std::optional(SaveError::notUploaded)}}) {
+        StatusServer server(status, {}, early);
+        EXPECT_EQ(uploadFailure(video.fileName(), server), expected) << status;
+        EXPECT_TRUE(server.received.startsWith("PUT /up?key=a%20b HTTP/1.1\r\nHost: localhost:")) << status;
+        EXPECT_TRUE(server.received.contains("\r\nContent-Type: video/mp4\r\n")) << status;
+    }
+}
+
+TEST_F(Upload, HttpsNeedsACertificateTheSystemTrusts)
+{
+    const std::optional<Identity> identity = makeIdentity();
+    ASSERT_TRUE(identity) << "openssl could not make a certificate";
+
+    StatusServer untrusted(200, identity);
+    EXPECT_EQ(uploadFailure(video.fileName(), untrusted), SaveError::notUploaded);
+    EXPECT_TRUE(untrusted.received.isEmpty()) << "nothing may be sent to a server that is not proven";
+
+    const QSslConfiguration system = QSslConfiguration::defaultConfiguration();
+    QSslConfiguration trusting = system;
+    trusting.addCaCertificate(identity->certificate);
+    QSslConfiguration::setDefaultConfiguration(trusting);
+    StatusServer trusted(200, identity);
+    EXPECT_EQ(uploadFailure(video.fileName(), trusted), std::nullopt);
+    EXPECT_EQ(trusted.received.size() - trusted.received.indexOf("\r\n\r\n") - 4, video.size());
+    QSslConfiguration::setDefaultConfiguration(system);
 }
 
 } // namespace
