@@ -1,5 +1,7 @@
 #include "PrivateServers.h"
 
+#include "Files.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -217,14 +219,12 @@ const char busConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bu
 
 PrivateBus::PrivateBus()
 {
-    QFile config(folder_.filePath(QStringLiteral("bus.conf")));
-    if (!config.open(QIODevice::WriteOnly)) {
+    const QString config = folder_.filePath(QStringLiteral("bus.conf"));
+    if (!writeFile(config, QString::fromLatin1(busConfig).arg(folder_.path()).toUtf8())) {
         return;
     }
-    config.write(QString::fromLatin1(busConfig).arg(folder_.path()).toUtf8());
-    config.close();
     daemon_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config.fileName(),
+    daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config,
                                                   QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     const QDeadlineTimer deadline(10000);
     while (!daemon_.canReadLine() && daemon_.waitForReadyRead(int(deadline.remainingTime()))) {

@@ -3,6 +3,7 @@
 
 #include "media/LibavMediaInspector.h"
 #include "media/Mp4Writer.h"
+#include "support/Files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -69,10 +70,7 @@ protected:
 
     static QString fileWith(const QString &name, const QByteArray &content)
     {
-        QFile file(path(name));
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(content);
-        }
+        EXPECT_TRUE(test::writeFile(path(name), content));
         return path(name);
     }
 

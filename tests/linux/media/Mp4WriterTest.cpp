@@ -3,6 +3,7 @@
 
 #include "media/LibavMediaInspector.h"
 #include "media/Mp4Writer.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -135,10 +136,7 @@ TEST_F(Mp4WriterTest, UnusablePicturesAreSkippedWithoutFailing)
 
 TEST_F(Mp4WriterTest, OpenReplacesAnOldFileAndKeepsTheRecordingPrivate)
 {
-    QFile old(path("again.mp4"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(500000, 'x'));
-    old.close();
+    ASSERT_TRUE(test::writeFile(path("again.mp4"), QByteArray(500000, 'x')));
 
     Mp4Writer writer;
     ASSERT_NO_FATAL_FAILURE(open(writer, {path("again.mp4"), false, {}}));

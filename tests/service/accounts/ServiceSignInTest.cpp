@@ -7,8 +7,8 @@
 #include "log/Log.h"
 #include "support/AwaitTask.h"
 #include "support/DevService.h"
+#include "support/Files.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QUrlQuery>
@@ -199,9 +199,7 @@ TEST_F(ServiceSignIn, NoSecretReachesTheLog)
     await([&] { return signIn->accessToken(id); });
 
     Log::flush();
-    QFile log(Log::filePath());
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QByteArray text = log.readAll();
+    const QByteArray text = readFile(Log::filePath());
     EXPECT_TRUE(text.contains("accounts: ")) << text.constData();
     for (const QString &secret : secrets + QStringList{"leaked", "code_verifier"}) {
         EXPECT_FALSE(text.contains(secret.toUtf8())) << qPrintable(secret) << "\n" << text.constData();

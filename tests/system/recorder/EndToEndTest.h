@@ -4,9 +4,9 @@
 #include "support/SimulatedCall.h"
 
 #include "support/DevService.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -35,12 +35,6 @@ protected:
         const QJsonArray meetings = service.meetings();
         EXPECT_EQ(meetings.size(), 1);
         return meetings.isEmpty() ? QJsonObject{} : meetings.first().toObject();
-    }
-
-    static QByteArray contentsOf(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray{};
     }
 
     static bool hasTurnsOf(const QJsonObject &meeting, const QString &who)

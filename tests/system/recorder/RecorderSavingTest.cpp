@@ -25,7 +25,7 @@ TEST_F(EndToEndTest, WholeCallIsRecordedAndSavedWithItsTurns)
     ASSERT_TRUE(recorded) << qPrintable(recorder->output());
     const QStringList videos = recorder->videos();
     ASSERT_EQ(videos.size(), 1);
-    const QByteArray written = contentsOf(videos.first());
+    const QByteArray written = readFile(videos.first());
     ASSERT_FALSE(written.isEmpty());
 
     const auto saved = recorder->waitForLine(QStringLiteral("saved: meeting (m\\d+)"), 40);
@@ -40,7 +40,7 @@ TEST_F(EndToEndTest, WholeCallIsRecordedAndSavedWithItsTurns)
     EXPECT_EQ(meeting.value("bytes").toInteger(), written.size());
     const QString uploadPath = meeting.value("uploadPath").toString();
     if (!uploadPath.isEmpty() && QFileInfo::exists(uploadPath)) {
-        EXPECT_TRUE(contentsOf(uploadPath) == written) << "the upload differs from the video written";
+        EXPECT_TRUE(readFile(uploadPath) == written) << "the upload differs from the video written";
     }
 
     // The call plus the quiet time that ends it, less the moment it took to notice it.
@@ -84,7 +84,7 @@ TEST_F(EndToEndTest, RefusedRefreshSignsOutAndKeepsTheRecording)
                               + QRegularExpression::escape(account) + " removed"))
         << qPrintable(recorder->output());
     EXPECT_TRUE(recorder->waitForLine(QStringLiteral("headless: signed out"), 5)) << qPrintable(recorder->output());
-    EXPECT_FALSE(contentsOf(recorder->accountsFile()).contains(account.toUtf8()));
+    EXPECT_FALSE(readFile(recorder->accountsFile()).contains(account.toUtf8()));
     EXPECT_TRUE(service.meetings().isEmpty());
 
     const std::vector<QJsonObject> records = recorder->records();
