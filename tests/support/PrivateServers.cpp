@@ -2,28 +2,14 @@
 
 #include "Files.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QThread>
 
 #include <csignal>
 
 namespace murva::test {
-
-bool waitFor(const std::function<bool()> &condition, double limitSec)
-{
-    const QDeadlineTimer deadline(qint64(limitSec * 1000));
-    while (!condition()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
 
 bool runTool(const QString &program, const QStringList &arguments, QByteArray *output, const QStringList &environment)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AwaitTask.h"
+
 #include <QByteArray>
 #include <QDBusConnection>
 #include <QProcess>
@@ -12,9 +14,6 @@
 #include <optional>
 
 namespace murva::test {
-
-// Runs the event loop until `condition` holds; false when `limitSec` passed first.
-bool waitFor(const std::function<bool()> &condition, double limitSec);
 
 // Runs a tool to its end, with the variables "NAME=value" of `environment` set (those
 // with no value are left as they are); true when it exited with 0.

@@ -9,7 +9,6 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QTcpServer>
 #include <QThread>
 #include <QTimer>
 #include <QEventLoop>
@@ -319,16 +318,6 @@ QStringList RecorderRun::videos() const
         paths << folder.filePath(name);
     }
     return paths;
-}
-
-QUrl closedLoopbackAddress()
-{
-    // A port that was just free; nothing listens on it once the server is gone.
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = server.serverPort();
-    server.close();
-    return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port));
 }
 
 qint64 fileSize(const QString &path)

@@ -23,14 +23,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::await;
+using test::bodyOf;
 
 constexpr qint64 kVideoBytes = 300 * 1024;
-
-// The JSON body of a request the service recorded.
-QJsonObject bodyOf(const QJsonValue &request)
-{
-    return QJsonDocument::fromJson(request["body"].toString().toUtf8()).object();
-}
 
 class SaverService : public testing::Test {
 protected:
