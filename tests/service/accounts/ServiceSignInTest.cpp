@@ -135,10 +135,6 @@ TEST_F(ServiceSignIn, ARefusedRefreshRemovesTheAccountAndMovesTheActiveOne)
     EXPECT_EQ(await([&] { return signIn->accessToken(older); }), std::nullopt);
     EXPECT_TRUE(signIn->connections().isEmpty());
     EXPECT_FALSE(keychain.item);
-
-    // The API client turns the missing token into signIn without sending anything.
-    RecorderAPI api(service.base(), [this, newer]() { return signIn->accessToken(newer); });
-    EXPECT_EQ(thrownBy<SaveError>([&] { return api.me(); }), SaveError::signIn);
 }
 
 TEST_F(ServiceSignIn, AFailingTokenEndpointKeepsTheAccountAndItsTokens)
