@@ -25,16 +25,14 @@ namespace {
 using test::monotonicNowNs;
 using test::waitFor;
 
-constexpr std::int64_t nsPerSec = 1'000'000'000;
-
 std::int64_t secondsToNs(double seconds)
 {
-    return std::int64_t(seconds * nsPerSec);
+    return std::int64_t(seconds * test::kNsPerSec);
 }
 
 double nsToSeconds(std::int64_t ns)
 {
-    return double(ns) / nsPerSec;
+    return test::secondsBetween(0, ns);
 }
 
 void sleepUntilNs(std::int64_t deadlineNs)
