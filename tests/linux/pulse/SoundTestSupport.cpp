@@ -81,16 +81,11 @@ PlayWindow playInto(const QString &sink, const QString &path, const QString &ser
 std::optional<double> sinkLatencySec(const QString &sink, const QString &server)
 {
     QByteArray listing;
-    if (!runTool("pactl", {"list", "sinks"}, &listing, {"PULSE_SERVER=" + server}))
+    if (!runTool("pactl", {"--format=json", "list", "sinks"}, &listing, {"PULSE_SERVER=" + server}))
         return std::nullopt;
-    bool inSink = false;
-    for (const QByteArray &rawLine : listing.split('\n')) {
-        const QString line = QString::fromUtf8(rawLine).trimmed();
-        if (line.startsWith("Name: "))
-            inSink = line.mid(6) == sink;
-        else if (inSink && line.startsWith("Latency: "))
-            return line.section(' ', 1, 1).toDouble() / 1e6;
-    }
+    for (const QJsonValue &entry : QJsonDocument::fromJson(listing).array())
+        if (entry["name"].toString() == sink)
+            return entry["latency"]["actual"].toDouble() / 1e6;
     return std::nullopt;
 }
 
