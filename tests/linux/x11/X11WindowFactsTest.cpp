@@ -21,10 +21,7 @@ TEST(X11WindowTitle, PrefersTheUtf8NameAndFallsBackToTheOldOne)
     EXPECT_EQ(windowTitle({}, {kUtf8, QByteArray("\xc3\xa9t\xc3\xa9")}, kUtf8), QString::fromUtf8("\u00e9t\u00e9"));
     EXPECT_EQ(windowTitle({}, {kCompoundText, QByteArray("xterm")}, kUtf8), "xterm");
     EXPECT_EQ(windowTitle({}, {}, kUtf8), "");
-}
-
-TEST(X11WindowTitle, DropsTrailingNulsThatSomeClientsStore)
-{
+    // Trailing NULs that some clients store.
     EXPECT_EQ(windowTitle({kUtf8, QByteArray("Meet\0", 5)}, {}, kUtf8), "Meet");
     EXPECT_EQ(windowTitle({}, {XCB_ATOM_STRING, QByteArray("Meet\0\0", 6)}, kUtf8), "Meet");
 }
