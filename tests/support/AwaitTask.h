@@ -2,7 +2,9 @@
 
 #include "LoopWatchdog.h"
 
+#include <QCoreApplication>
 #include <QCoroTask>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -88,6 +90,19 @@ T awaitStarted(const std::function<QCoro::Task<T>()> &start, std::chrono::millis
     }
 }
 
+// Runs the event loop until `condition` holds; false when `limitSec` passed first.
+inline bool waitFor(const std::function<bool()> &condition, double limitSec)
+{
+    const QDeadlineTimer deadline(qint64(limitSec * 1000));
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    return true;
+}
+
 inline constexpr std::chrono::milliseconds defaultAwaitLimit = std::chrono::seconds(60);
 
 // Awaits a task made earlier; what it did before its first wait is not watched.
@@ -104,6 +119,20 @@ auto await(Start start, std::chrono::milliseconds limit = defaultAwaitLimit)
 {
     using T = typename std::invoke_result_t<Start &>::value_type;
     return awaitStarted<T>(start, limit);
+}
+
+// What a task (or the task that a start gives, as for await()) threw as an E; nothing
+// when it finished. Anything else it throws goes on.
+//     EXPECT_EQ(thrownBy<SaveError>(api.me()), SaveError::signIn);
+template <typename E, typename Awaited>
+std::optional<E> thrownBy(Awaited &&awaited)
+{
+    try {
+        await(std::forward<Awaited>(awaited));
+    } catch (const E &error) {
+        return error;
+    }
+    return std::nullopt;
 }
 
 } // namespace murva::test

@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkRequest>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -40,7 +41,6 @@ HttpAnswer send(const QByteArray &method, const QUrl &url, const Headers &header
     loop.exec();
     HttpAnswer answer;
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    answer.error = reply->error();
     answer.body = reply->readAll();
     answer.location = reply->rawHeader("Location");
     reply->deleteLater();
@@ -56,6 +56,21 @@ HttpAnswer callApi(const QByteArray &method, const QUrl &url, const QString &tok
         bytes = QJsonDocument(body).toJson(QJsonDocument::Compact);
     }
     return send(method, url, headers, bytes);
+}
+
+QUrl closedLoopbackAddress()
+{
+    // A port that was just free; nothing listens on it once the server is gone.
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = server.serverPort();
+    server.close();
+    return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port));
+}
+
+QJsonObject bodyOf(const QJsonValue &request)
+{
+    return QJsonDocument::fromJson(request["body"].toString().toUtf8()).object();
 }
 
 DevService DevService::fromEnvironment()

@@ -14,7 +14,6 @@ namespace murva::test {
 
 struct HttpAnswer {
     int status = 0; // 0: no HTTP reply
-    QNetworkReply::NetworkError error = QNetworkReply::NoError;
     QByteArray body;
     QByteArray location;
 
@@ -30,6 +29,12 @@ HttpAnswer send(const QByteArray &method, const QUrl &url, const Headers &header
 // A request to the recorder API with a bearer token and a JSON body.
 HttpAnswer callApi(const QByteArray &method, const QUrl &url, const QString &token,
                    const QJsonObject &body = {});
+
+// A loopback address where nothing listens.
+QUrl closedLoopbackAddress();
+
+// The JSON body of a request the service recorded (see DevService::requests).
+QJsonObject bodyOf(const QJsonValue &request);
 
 // Drives the local service of the fixture "service" through its control API. Every
 // call is synchronous (it runs a private event loop until the answer is in) and fails

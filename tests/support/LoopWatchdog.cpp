@@ -1,6 +1,6 @@
 #include "LoopWatchdog.h"
 
-#include <QFile>
+#include "Files.h"
 
 #include <algorithm>
 
@@ -12,11 +12,7 @@ constexpr std::chrono::milliseconds tickInterval{10};
 // Nanoseconds this thread has spent runnable but waiting for a processor.
 std::int64_t runDelayNs()
 {
-    QFile file(QStringLiteral("/proc/thread-self/schedstat"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    const QList<QByteArray> fields = file.readAll().split(' ');
+    const QList<QByteArray> fields = readFile(QStringLiteral("/proc/thread-self/schedstat")).split(' ');
     return fields.size() >= 2 ? fields.at(1).toLongLong() : 0;
 }
 

@@ -1,27 +1,15 @@
 #include "PrivateServers.h"
 
-#include <QCoreApplication>
+#include "Files.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QThread>
 
 #include <csignal>
 
 namespace murva::test {
-
-bool waitFor(const std::function<bool()> &condition, double limitSec)
-{
-    const QDeadlineTimer deadline(qint64(limitSec * 1000));
-    while (!condition()) {
-        if (deadline.hasExpired()) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-    }
-    return true;
-}
 
 bool runTool(const QString &program, const QStringList &arguments, QByteArray *output, const QStringList &environment)
 {
@@ -217,14 +205,12 @@ const char busConfig[] = R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bu
 
 PrivateBus::PrivateBus()
 {
-    QFile config(folder_.filePath(QStringLiteral("bus.conf")));
-    if (!config.open(QIODevice::WriteOnly)) {
+    const QString config = folder_.filePath(QStringLiteral("bus.conf"));
+    if (!writeFile(config, QString::fromLatin1(busConfig).arg(folder_.path()).toUtf8())) {
         return;
     }
-    config.write(QString::fromLatin1(busConfig).arg(folder_.path()).toUtf8());
-    config.close();
     daemon_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config.fileName(),
+    daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--config-file=") + config,
                                                   QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     const QDeadlineTimer deadline(10000);
     while (!daemon_.canReadLine() && daemon_.waitForReadyRead(int(deadline.remainingTime()))) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AwaitTask.h"
+
 #include <QByteArray>
 #include <QDBusConnection>
 #include <QProcess>
@@ -8,13 +10,27 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <cstdint>
+#include <ctime>
 #include <functional>
 #include <optional>
 
 namespace murva::test {
 
-// Runs the event loop until `condition` holds; false when `limitSec` passed first.
-bool waitFor(const std::function<bool()> &condition, double limitSec);
+inline constexpr std::int64_t kNsPerSec = 1'000'000'000;
+
+// Now on CLOCK_MONOTONIC, the clock that captured sound and pictures are stamped with.
+inline std::int64_t monotonicNowNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t{now.tv_sec} * kNsPerSec + now.tv_nsec;
+}
+
+inline double secondsBetween(std::int64_t fromNs, std::int64_t toNs)
+{
+    return double(toNs - fromNs) / kNsPerSec;
+}
 
 // Runs a tool to its end, with the variables "NAME=value" of `environment` set (those
 // with no value are left as they are); true when it exited with 0.

@@ -1,5 +1,7 @@
 #include "RecorderRun.h"
 
+#include "Files.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -7,7 +9,6 @@
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QSettings>
-#include <QTcpServer>
 #include <QThread>
 #include <QTimer>
 #include <QEventLoop>
@@ -37,11 +38,8 @@ RecorderRun::RecorderRun(const QUrl &apiBase)
 
     // The recorder opens the authorize address here; curl follows the service's redirect
     // to the recorder's own loopback callback, which finishes the sign-in.
-    QFile browser(home + "/browser.sh");
-    browser.open(QIODevice::WriteOnly);
-    browser.write("#!/bin/sh\nexec curl -sSL -o /dev/null \"$1\"\n");
-    browser.close();
-    browser.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeFile(home + "/browser.sh", "#!/bin/sh\nexec curl -sSL -o /dev/null \"$1\"\n");
+    QFile::setPermissions(home + "/browser.sh", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 RecorderRun::~RecorderRun()
@@ -305,9 +303,8 @@ std::vector<QJsonObject> RecorderRun::records() const
     std::vector<QJsonObject> records;
     const QDir folder(recordingsFolder());
     for (const QString &name : folder.entryList({QStringLiteral("*.json")}, QDir::Files, QDir::Name)) {
-        QFile file(folder.filePath(name));
-        if (file.open(QIODevice::ReadOnly)) {
-            records.push_back(QJsonDocument::fromJson(file.readAll()).object());
+        if (const QByteArray text = readFile(folder.filePath(name)); !text.isEmpty()) {
+            records.push_back(QJsonDocument::fromJson(text).object());
         }
     }
     return records;
@@ -321,16 +318,6 @@ QStringList RecorderRun::videos() const
         paths << folder.filePath(name);
     }
     return paths;
-}
-
-QUrl closedLoopbackAddress()
-{
-    // A port that was just free; nothing listens on it once the server is gone.
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = server.serverPort();
-    server.close();
-    return QUrl(QStringLiteral("http://127.0.0.1:%1").arg(port));
 }
 
 qint64 fileSize(const QString &path)

@@ -100,9 +100,6 @@ private:
     std::vector<std::unique_ptr<QProcess>> alongside_;
 };
 
-// A loopback address where nothing listens.
-QUrl closedLoopbackAddress();
-
 // The size of a file, or -1.
 qint64 fileSize(const QString &path);
 

@@ -11,13 +11,19 @@ namespace murva::test {
 namespace {
 QTemporaryDir *privateFolder = nullptr;
 
-// Reads a fixture's "env" file (lines `NAME=value`, optionally prefixed by `export `)
-// into this process's environment.
-bool loadEnvFile(const QString &path)
+// A test that declares a fixture gets its variables (the private display and sound
+// server, or MURVA_SERVICE_URL) from the "env" file in the fixture's folder, named by
+// `folderVariable`: lines `NAME=value`, optionally prefixed by `export `.
+void joinFixture(const char *folderVariable)
 {
-    QFile env(path);
+    const QString folder = qEnvironmentVariable(folderVariable);
+    if (folder.isEmpty()) {
+        return;
+    }
+    QFile env(folder + "/env");
     if (!env.open(QIODevice::ReadOnly)) {
-        return false;
+        qWarning("fixture %s is not running", qPrintable(folder));
+        return;
     }
     for (QByteArray line : env.readAll().split('\n')) {
         line = line.trimmed();
@@ -28,34 +34,6 @@ bool loadEnvFile(const QString &path)
         if (equals > 0) {
             qputenv(line.left(equals).constData(), line.mid(equals + 1));
         }
-    }
-    return true;
-}
-
-// A test that needs the private desktop gets its display and sound server from the
-// fixture's "env" file.
-void joinDesktopSession()
-{
-    const QString session = qEnvironmentVariable("MURVA_TEST_SESSION");
-    if (session.isEmpty()) {
-        return;
-    }
-    if (!loadEnvFile(session + "/env")) {
-        qWarning("desktop session %s is not running", qPrintable(session));
-    }
-}
-
-// A test that needs the local service gets MURVA_SERVICE_URL from the fixture's "env"
-// file; without the fixture no test may reach a service left over from elsewhere.
-void joinService()
-{
-    const QString folder = qEnvironmentVariable("MURVA_SERVICE_DIR");
-    qunsetenv("MURVA_SERVICE_URL");
-    if (folder.isEmpty()) {
-        return;
-    }
-    if (!loadEnvFile(folder + "/env")) {
-        qWarning("local service %s is not running", qPrintable(folder));
     }
 }
 } // namespace
@@ -93,8 +71,10 @@ int main(int argc, char **argv)
     qunsetenv("DISPLAY");
     qunsetenv("WAYLAND_DISPLAY");
     qputenv("PULSE_SERVER", "unix:/nonexistent/murva-test-no-sound-server");
-    murva::test::joinDesktopSession();
-    murva::test::joinService();
+    // Nor a local service left over from elsewhere.
+    qunsetenv("MURVA_SERVICE_URL");
+    murva::test::joinFixture("MURVA_TEST_SESSION");
+    murva::test::joinFixture("MURVA_SERVICE_DIR");
 
     const std::unique_ptr<QCoreApplication> app = murva::test::makeApplication
                                                       ? murva::test::makeApplication(argc, argv)

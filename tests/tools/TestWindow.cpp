@@ -24,10 +24,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <optional>
 #include <string>
 
@@ -212,21 +211,6 @@ xcb_window_t createFrame(xcb_connection_t *connection, const xcb_screen_t *scree
     return frame;
 }
 
-timespec secondsFromNow(int seconds)
-{
-    timespec at{};
-    clock_gettime(CLOCK_MONOTONIC, &at);
-    at.tv_sec += seconds;
-    return at;
-}
-
-bool reached(const timespec &at)
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now.tv_sec > at.tv_sec || (now.tv_sec == at.tv_sec && now.tv_nsec >= at.tv_nsec);
-}
-
 void announce(xcb_window_t window)
 {
     std::printf("ready %u\n", window);
@@ -284,7 +268,9 @@ int main(int argc, char **argv)
 
     unsigned frameCount = 0;
     bool announced = options.unmapped;
-    std::optional<timespec> nextSlide;
+    using Clock = std::chrono::steady_clock;
+    const auto slideEvery = std::chrono::seconds(options.slideSeconds);
+    std::optional<Clock::time_point> nextSlide;
     pollfd socket{xcb_get_file_descriptor(connection), POLLIN, 0};
     while (!stopRequested && !xcb_connection_has_error(connection)) {
         // Short waits also notice a stop request that came just before the poll.
@@ -294,7 +280,7 @@ int main(int argc, char **argv)
             if (kind == XCB_MAP_NOTIFY && !announced) {
                 if (options.slideSeconds > 0) {
                     drawFrame(connection, window, gc, options, frameCount);
-                    nextSlide = secondsFromNow(options.slideSeconds);
+                    nextSlide = Clock::now() + slideEvery;
                 }
                 announce(window);
                 announced = true;
@@ -303,10 +289,10 @@ int main(int argc, char **argv)
         }
         if (options.animate) {
             drawFrame(connection, window, gc, options, frameCount++);
-        } else if (nextSlide && reached(*nextSlide)) {
+        } else if (nextSlide && Clock::now() >= *nextSlide) {
             frameCount += 40; // far enough along for a picture that differs everywhere
             drawFrame(connection, window, gc, options, frameCount);
-            nextSlide = secondsFromNow(options.slideSeconds);
+            nextSlide = Clock::now() + slideEvery;
         }
     }
     xcb_disconnect(connection);

@@ -1,4 +1,6 @@
 #include "support/AwaitTask.h"
+#include "support/Files.h"
+#include "support/PrivateServers.h"
 #include "support/TestMain.h"
 
 #include "browsers/BrowserTabs.h"
@@ -64,14 +66,6 @@ QByteArray mozLz4Of(const QByteArray &plain)
     return file + QByteArray(size, 4) + block;
 }
 
-void write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 // A home folder with Firefox profiles in it, each session written by a Firefox that
 // has its profile open unless said otherwise.
 class FirefoxHome {
@@ -87,12 +81,15 @@ public:
     QString configPath() const { return path() + "/.config"; }
     QStringList addresses() const { return BrowserTabs::addressesIn(path(), configPath()); }
 
-    void writeIni(const QString &root, const QByteArray &text) { write(path() + '/' + root + "/profiles.ini", text); }
+    void writeIni(const QString &root, const QByteArray &text)
+    {
+        ASSERT_TRUE(test::writeFile(path() + '/' + root + "/profiles.ini", text));
+    }
     void writeSession(const QString &profileFolder, const QByteArray &fileBytes, bool open = true)
     {
         const QString folder = QDir::isAbsolutePath(profileFolder) ? profileFolder : path() + '/' + profileFolder;
-        write(folder + "/sessionstore-backups/recovery.jsonlz4", fileBytes);
-        write(folder + "/.parentlock", {});
+        ASSERT_TRUE(test::writeFile(folder + "/sessionstore-backups/recovery.jsonlz4", fileBytes));
+        ASSERT_TRUE(test::writeFile(folder + "/.parentlock", {}));
         if (open) {
             openProfile(folder);
         }
@@ -155,14 +152,9 @@ TEST(BrowserTabs, GivesTheSelectedTabOfEveryWindowOfEveryProfileInEveryPlace)
     EXPECT_EQ(home.addresses(), expected);
 
     // Read on a thread of its own from the user's home and config folder.
-    const QByteArray savedHome = qgetenv("HOME");
-    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", home.configPath().toUtf8());
-    const QStringList found = test::await(BrowserTabs::addresses());
-    qputenv("HOME", savedHome);
-    qputenv("XDG_CONFIG_HOME", savedConfig);
-    EXPECT_EQ(found, expected);
+    const test::ScopedEnv homeVariable("HOME", home.path().toUtf8());
+    const test::ScopedEnv configVariable("XDG_CONFIG_HOME", home.configPath().toUtf8());
+    EXPECT_EQ(test::await(BrowserTabs::addresses()), expected);
 }
 
 TEST(BrowserTabs, FollowsFirefoxWhenATabsHistoryPositionIsMissingOrTooFar)
@@ -203,7 +195,7 @@ TEST(BrowserTabs, DamagedOrMissingFilesGiveNothing)
     home.writeSession(kNative + "/boastful", boastful);
     home.writeSession(kNative + "/plain", sessionOf({windowOf({{{"https://plain.example/"}, 1}}, 1)}));
     home.writeSession(kNative + "/notjson", mozLz4Of("{\"windows\": [ {\"tabs\": "));
-    write(home.path() + '/' + kNative + "/nofile/.parentlock", {});
+    ASSERT_TRUE(test::writeFile(home.path() + '/' + kNative + "/nofile/.parentlock", {}));
     home.openProfile(home.path() + '/' + kNative + "/nofile");
 
     EXPECT_EQ(home.addresses(), QStringList{"https://good.example/"});

@@ -1,10 +1,10 @@
+#include "support/Files.h"
 #include "support/PrivateServers.h"
 #include "support/TestMain.h"
 
 #include "KeyFileEntries.h"
 #include "browsers/BrowserTabs.h"
 
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -55,9 +55,7 @@ public:
     {
         // Read afresh each time: QSettings would keep what it read of a file still being written.
         for (const QString &root : {configHome() + "/mozilla/firefox", home() + "/.mozilla/firefox"}) {
-            QFile ini(root + "/profiles.ini");
-            const QByteArray text = ini.open(QIODevice::ReadOnly) ? ini.readAll() : QByteArray();
-            for (const KeyFileEntry &entry : keyFileEntries(text)) {
+            for (const KeyFileEntry &entry : keyFileEntries(test::readFile(root + "/profiles.ini"))) {
                 if (entry.group.startsWith("Install") && entry.key == "Default" && !entry.value.isEmpty()) {
                     return root + "/" + entry.value;
                 }
@@ -87,17 +85,13 @@ TEST(RealFirefox, TheAddressOfThePageItShowsIsRead)
     firefox.quit();
 
     // The session is written every half second instead of every fifteen.
-    QFile prefs(firefox.profileFolder() + "/user.js");
-    ASSERT_TRUE(prefs.open(QIODevice::WriteOnly));
-    prefs.write("user_pref(\"browser.sessionstore.interval\", 500);\n");
-    prefs.close();
+    ASSERT_TRUE(test::writeFile(firefox.profileFolder() + "/user.js",
+                                "user_pref(\"browser.sessionstore.interval\", 500);\n"));
 
     QTemporaryDir pages;
-    QFile page(pages.path() + "/standup.html");
-    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
-    page.write("<html><head><title>Weekly standup</title></head><body>Hello</body></html>");
-    page.close();
-    const QString address = QUrl::fromLocalFile(page.fileName()).toString();
+    const QString page = pages.path() + "/standup.html";
+    ASSERT_TRUE(test::writeFile(page, "<html><head><title>Weekly standup</title></head><body>Hello</body></html>"));
+    const QString address = QUrl::fromLocalFile(page).toString();
 
     firefox.open(address);
     QStringList read;

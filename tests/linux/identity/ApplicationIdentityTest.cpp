@@ -1,5 +1,7 @@
 #include "identity/ApplicationIdentity.h"
 
+#include "support/Files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,6 +13,7 @@
 #include <unistd.h>
 
 using namespace murva;
+using murva::test::writeFile;
 
 namespace murva {
 void PrintTo(const ApplicationIdentity &identity, std::ostream *out)
@@ -78,12 +81,6 @@ protected:
         QDir().mkpath(folder + "/root");
         return folder;
     }
-    void write(const QString &path, const QByteArray &text)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
-    }
     void linkExecutable(qint64 pid, const QByteArray &target)
     {
         ASSERT_EQ(::symlink(target.constData(), QFile::encodeName(process(pid) + "/exe").constData()), 0);
@@ -103,20 +100,20 @@ TEST_F(FakeProc, ReadsTheExecutableLinkEvenForADeletedBinary)
 
 TEST_F(FakeProc, FallsBackToTheCommandNameWhenTheLinkIsUnreadable)
 {
-    write(process(102) + "/comm", "slack\n");
+    ASSERT_TRUE(writeFile(process(102) + "/comm", "slack\n"));
     EXPECT_EQ(ApplicationIdentity::forProcess(102, {}, {}, root.path()).identifier, "com.tinyspeck.slackmacgap");
 }
 
 TEST_F(FakeProc, ReadsTheFlatpakIdFromTheCgroupOrTheSandboxInfo)
 {
     linkExecutable(200, "/app/bin/zoom");
-    write(process(200) + "/cgroup", "0::/user.slice/app.slice/app-flatpak-us.zoom.Zoom-200.scope\n");
+    ASSERT_TRUE(writeFile(process(200) + "/cgroup", "0::/user.slice/app.slice/app-flatpak-us.zoom.Zoom-200.scope\n"));
     EXPECT_EQ(readProcessFacts(200, root.path()), (ProcessFacts{"us.zoom.Zoom", "zoom"}));
     EXPECT_EQ(ApplicationIdentity::forProcess(200, {}, {}, root.path()).identifier, "us.zoom.xos");
 
     linkExecutable(201, "/app/lib/thing/thing");
-    write(process(201) + "/cgroup", "0::/user.slice/session-2.scope\n");
-    write(process(201) + "/root/.flatpak-info", "[Application]\nname=org.example.Thing\n");
+    ASSERT_TRUE(writeFile(process(201) + "/cgroup", "0::/user.slice/session-2.scope\n"));
+    ASSERT_TRUE(writeFile(process(201) + "/root/.flatpak-info", "[Application]\nname=org.example.Thing\n"));
     EXPECT_EQ(ApplicationIdentity::forWindow(201, "thing", "Thing", root.path()),
               (ApplicationIdentity{"org.example.Thing", "Thing"}));
 }

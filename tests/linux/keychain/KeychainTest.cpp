@@ -6,10 +6,9 @@
 #include "keychain/SystemKeychain.h"
 #include "log/Log.h"
 #include "support/AwaitTask.h"
+#include "support/Files.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -37,11 +36,7 @@ TEST(Keychain, WithoutASecretServiceTheItemIsAPrivateFile)
 
     const QString path = FileKeychain::standardPath();
     // A file left readable by others (by hand, or an older version) is narrowed too.
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile stale(path);
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("old");
-    stale.close();
+    ASSERT_TRUE(writeFile(path, "old"));
     ::chmod(QFile::encodeName(path).constData(), 0644);
 
     std::unique_ptr<Keychain> keychain = makeKeychain();
@@ -53,9 +48,7 @@ TEST(Keychain, WithoutASecretServiceTheItemIsAPrivateFile)
     EXPECT_EQ(read.outcome, Outcome::found);
     EXPECT_EQ(read.data, R"({"connections": [2]})");
     Log::flush();
-    QFile log(Log::filePath());
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    EXPECT_EQ(log.readAll().count("keychain: no secret service"), 1);
+    EXPECT_EQ(readFile(Log::filePath()).count("keychain: no secret service"), 1);
 
     EXPECT_TRUE(await(keychain->remove()));
     EXPECT_FALSE(QFile::exists(path));

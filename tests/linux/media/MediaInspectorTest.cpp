@@ -3,8 +3,10 @@
 
 #include "media/LibavMediaInspector.h"
 #include "media/Mp4Writer.h"
+#include "support/Files.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -69,10 +71,7 @@ protected:
 
     static QString fileWith(const QString &name, const QByteArray &content)
     {
-        QFile file(path(name));
-        if (file.open(QIODevice::WriteOnly)) {
-            file.write(content);
-        }
+        EXPECT_TRUE(test::writeFile(path(name), content));
         return path(name);
     }
 
@@ -85,11 +84,7 @@ TEST_F(MediaInspectorTest, FilesThatAreNotRecordingsGiveNothing)
     EXPECT_FALSE(inspector_.inspect(path("missing.mp4")).has_value());
     EXPECT_FALSE(inspector_.inspect(fileWith("empty.mp4", {})).has_value());
     QByteArray noise(200000, '\0');
-    std::uint32_t random = 7;
-    for (char &byte : noise) {
-        random = random * 1103515245u + 12345u;
-        byte = char(random >> 24);
-    }
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
     EXPECT_FALSE(inspector_.inspect(fileWith("noise.mp4", noise)).has_value());
     EXPECT_FALSE(inspector_.inspect(fileWith("text.mp4", "not a recording\n")).has_value());
 }

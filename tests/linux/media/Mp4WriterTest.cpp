@@ -3,6 +3,7 @@
 
 #include "media/LibavMediaInspector.h"
 #include "media/Mp4Writer.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,8 +71,10 @@ TEST_F(Mp4WriterTest, PictureAndSoundReadBackWithTheirSettingsAndLength)
     EXPECT_EQ(countBoxes(topLevelBoxes(path("call.mp4")), "moof"), 2);
 }
 
-TEST_F(Mp4WriterTest, SoundOnlyHasOneTrackAndFinishingTwiceIsHarmless)
+// Written over an old file, which it replaces, and readable by its owner alone.
+TEST_F(Mp4WriterTest, SoundOnlyHasOneTrackReplacesAnOldFileAndMayBeFinishedTwice)
 {
+    ASSERT_TRUE(test::writeFile(path("sound.mp4"), QByteArray(500000, 'x')));
     Mp4Writer writer;
     ASSERT_NO_FATAL_FAILURE(open(writer, {path("sound.mp4"), false, {}}));
     ASSERT_TRUE(SyntheticMedia(QSize(320, 240)).write(writer, 5)); // pictures are ignored
@@ -86,6 +89,8 @@ TEST_F(Mp4WriterTest, SoundOnlyHasOneTrackAndFinishingTwiceIsHarmless)
     EXPECT_EQ(info->tracks[0].kind, MediaTrackInfo::Kind::audio);
     EXPECT_EQ(info->tracks[0].codec, "aac");
     EXPECT_NEAR(info->durationSec, 5.0, 0.05);
+    EXPECT_LT(QFileInfo(path("sound.mp4")).size(), 500000) << "the old file's tail is left";
+    EXPECT_EQ(QFileInfo(path("sound.mp4")).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
 }
 
 TEST_F(Mp4WriterTest, SoundTrackStaysGaplessAcrossGapsAndOverlaps)
@@ -133,24 +138,6 @@ TEST_F(Mp4WriterTest, UnusablePicturesAreSkippedWithoutFailing)
     EXPECT_NEAR(info->durationSec, 2.0, 0.05);
 }
 
-TEST_F(Mp4WriterTest, OpenReplacesAnOldFileAndKeepsTheRecordingPrivate)
-{
-    QFile old(path("again.mp4"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write(QByteArray(500000, 'x'));
-    old.close();
-
-    Mp4Writer writer;
-    ASSERT_NO_FATAL_FAILURE(open(writer, {path("again.mp4"), false, {}}));
-    ASSERT_TRUE(SyntheticMedia(QSize()).write(writer, 1));
-    ASSERT_TRUE(writer.finish());
-
-    const auto info = inspector_.inspect(path("again.mp4"));
-    ASSERT_TRUE(info.has_value());
-    EXPECT_NEAR(info->durationSec, 1.0, 0.05);
-    EXPECT_EQ(QFileInfo(path("again.mp4")).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
-}
-
 TEST_F(Mp4WriterTest, AFileThatCannotBeWrittenFailsOpenWithTheReason)
 {
     Mp4Writer inMissingFolder;
@@ -173,42 +160,24 @@ TEST_F(Mp4WriterTest, AFileThatCannotBeWrittenFailsOpenWithTheReason)
     EXPECT_TRUE(QFileInfo(path("full.mp4")).isSymLink());
 }
 
-// The helper prints "written N" after each second of media it handed to the writer.
-class HelperProcess {
-public:
-    explicit HelperProcess(const QStringList &arguments)
-    {
-        process_.start(QStringLiteral(MEDIA_WRITER_HELPER), arguments);
-    }
-    ~HelperProcess()
-    {
-        process_.kill();
-        process_.waitForFinished(5000);
-    }
-
-    // Reads lines until one satisfies `stop` or the helper ends; returns all read.
-    QStringList readUntil(const std::function<bool(const QString &)> &stop, int timeoutMs = 30000)
-    {
-        QStringList lines;
-        while (true) {
-            while (process_.canReadLine()) {
-                lines << QString::fromLocal8Bit(process_.readLine()).trimmed();
-                if (stop(lines.last())) {
-                    return lines;
-                }
-            }
-            if (process_.state() == QProcess::NotRunning || !process_.waitForReadyRead(timeoutMs)) {
-                lines << QString::fromLocal8Bit(process_.readAll()).split('\n', Qt::SkipEmptyParts);
+// Reads the helper's lines until one satisfies `stop` (if given) or the helper ends;
+// returns all read. (A QProcess kills its process when it goes.)
+QStringList readUntil(QProcess &helper, const std::function<bool(const QString &)> &stop)
+{
+    QStringList lines;
+    while (true) {
+        while (helper.canReadLine()) {
+            lines << QString::fromLocal8Bit(helper.readLine()).trimmed();
+            if (stop && stop(lines.last())) {
                 return lines;
             }
         }
+        if (helper.state() == QProcess::NotRunning || !helper.waitForReadyRead(30000)) {
+            lines << QString::fromLocal8Bit(helper.readAll()).split('\n', Qt::SkipEmptyParts);
+            return lines;
+        }
     }
-
-    QProcess &process() { return process_; }
-
-private:
-    QProcess process_;
-};
+}
 
 int lastWrittenSecond(const QStringList &lines)
 {
@@ -223,14 +192,15 @@ int lastWrittenSecond(const QStringList &lines)
 
 TEST_F(Mp4WriterTest, AKilledWriterLeavesItsFinishedFragments)
 {
-    HelperProcess helper({"write", path("killed.mp4"), "25", "320", "240"});
-    const QStringList before = helper.readUntil([](const QString &line) {
+    QProcess helper;
+    helper.start(QStringLiteral(MEDIA_WRITER_HELPER), {"write", path("killed.mp4"), "25", "320", "240"});
+    const QStringList before = readUntil(helper, [](const QString &line) {
         return line.startsWith("written ") && line.mid(8).toInt() > 20;
     });
     ASSERT_GT(lastWrittenSecond(before), 20) << qPrintable(before.join('\n'));
-    helper.process().kill(); // SIGKILL: no chance to finish the file
-    ASSERT_TRUE(helper.process().waitForFinished(5000));
-    const int written = std::max(lastWrittenSecond(before), lastWrittenSecond(helper.readUntil({})));
+    helper.kill(); // SIGKILL: no chance to finish the file
+    ASSERT_TRUE(helper.waitForFinished(5000));
+    const int written = std::max(lastWrittenSecond(before), lastWrittenSecond(readUntil(helper, {})));
 
     const auto info = inspector_.inspect(path("killed.mp4"));
     ASSERT_TRUE(info.has_value());
@@ -243,8 +213,9 @@ TEST_F(Mp4WriterTest, AKilledWriterLeavesItsFinishedFragments)
 TEST_F(Mp4WriterTest, AFullDiskFailsTheWriterButKeepsWhatWasWritten)
 {
     ASSERT_TRUE(QDir().mkpath(path("small-disk")));
-    HelperProcess helper({"full-disk", path("small-disk"), "200000"});
-    const QStringList lines = helper.readUntil([](const QString &line) { return line.startsWith("inspected "); });
+    QProcess helper;
+    helper.start(QStringLiteral(MEDIA_WRITER_HELPER), {"full-disk", path("small-disk"), "200000"});
+    const QStringList lines = readUntil(helper, [](const QString &line) { return line.startsWith("inspected "); });
     const QString report = lines.join('\n');
     ASSERT_TRUE(lines.size() >= 6 && lines.last().startsWith("inspected ")) << qPrintable(report);
     const bool onTmpfs = lines[0] == "limit tmpfs";

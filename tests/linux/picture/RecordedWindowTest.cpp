@@ -26,11 +26,6 @@ constexpr std::uint32_t kColours[] = {kRed, kGreen, kBlue};
 const QSize kFrameSize(1280, 720);
 const QPoint kCentre(640, 360);
 
-double secondsBetween(std::int64_t fromNs, std::int64_t toNs)
-{
-    return double(toNs - fromNs) / 1e9;
-}
-
 // Hands every frame to the writer on the grabbing thread, as the capture's queue would,
 // and keeps the times they were taken.
 class Recording {

@@ -30,19 +30,10 @@ bool TestScreen::connected() const
 
 xcb_window_t TestScreen::addWindow(const QRect &frame, std::uint32_t rgb)
 {
-    const xcb_window_t window = create(screen_->root, frame, rgb);
-    map(window);
-    return window;
+    return addBand(screen_->root, frame, rgb);
 }
 
 xcb_window_t TestScreen::addBand(xcb_window_t parent, const QRect &area, std::uint32_t rgb)
-{
-    const xcb_window_t band = create(parent, area, rgb);
-    map(band);
-    return band;
-}
-
-xcb_window_t TestScreen::create(xcb_window_t parent, const QRect &area, std::uint32_t rgb)
 {
     const xcb_window_t window = xcb_generate_id(connection_);
     // Override-redirect keeps the window where it is put, whatever else runs on the display.
@@ -50,6 +41,7 @@ xcb_window_t TestScreen::create(xcb_window_t parent, const QRect &area, std::uin
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, parent, area.x(), area.y(),
                       area.width(), area.height(), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
                       screen_->root_visual, XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+    map(window);
     return window;
 }
 

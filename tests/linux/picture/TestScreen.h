@@ -40,8 +40,6 @@ public:
     void sync();
 
 private:
-    xcb_window_t create(xcb_window_t parent, const QRect &area, std::uint32_t rgb);
-
     xcb_connection_t *connection_;
     xcb_screen_t *screen_ = nullptr;
 };

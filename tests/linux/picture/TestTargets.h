@@ -2,11 +2,11 @@
 
 #include "capture/CaptureTarget.h"
 #include "FrameSink.h"
+#include "support/PrivateServers.h"
 
 #include <xcb/xcb.h>
 
 #include <cstdint>
-#include <ctime>
 
 namespace murva::test {
 
@@ -33,13 +33,6 @@ inline CaptureTarget displayTarget(const QRect &frame)
 inline auto colourIs(QPoint point, std::uint32_t rgb)
 {
     return [=](const VideoFrame &frame) { return near(colourAt(frame, point), rgb); };
-}
-
-inline std::int64_t monotonicNowNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
 }
 
 } // namespace murva::test

@@ -56,7 +56,7 @@ TEST_F(WindowPictureTest, FramesComeAtMostFifteenTimesASecondUntilStopped)
     const std::vector<std::int64_t> stamps = sink.stamps();
     EXPECT_GE(stamps.front(), beforeNs);
     EXPECT_LE(stamps.back(), monotonicNowNs());
-    EXPECT_GE(stamps.back() - stamps.front(), std::int64_t(stamps.size() - 2) * 1'000'000'000 / 15);
+    EXPECT_GE(stamps.back() - stamps.front(), std::int64_t(stamps.size() - 2) * kNsPerSec / 15);
 
     capture.stop();
     const int countAtStop = sink.frameCount();

@@ -1,7 +1,6 @@
 #include "pulse/AudioStreamOwners.h"
+#include "support/Files.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -28,20 +27,12 @@ public:
     void addProcess(qint64 pid, const QByteArray &command = {}, const QByteArray &cgroup = {})
     {
         const QString folder = root() + '/' + QString::number(pid);
-        QDir().mkpath(folder);
-        write(folder + "/comm", command + '\n');
-        write(folder + "/cgroup", cgroup);
+        test::writeFile(folder + "/comm", command + '\n');
+        test::writeFile(folder + "/cgroup", cgroup);
     }
     QString root() const { return folder_.path(); }
 
 private:
-    static void write(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-    }
-
     QTemporaryDir folder_;
 };
 

@@ -1,5 +1,7 @@
 // The sound adapters when the server is missing, or takes the connection and never says
 // a word (stopped, or hung): they give up with nothing, and never hold the caller up.
+#include "SoundTestSupport.h"
+
 #include "pulse/PulseAudioProcesses.h"
 #include "pulse/PulseSoundCapture.h"
 #include "support/AwaitTask.h"
@@ -10,22 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 namespace murva {
 namespace {
 
 constexpr auto noServer = "unix:/nonexistent/murva-no-sound-server";
-
-struct Counted {
-    std::atomic<int> delivered{0};
-    std::atomic<int> broken{0};
-
-    SoundCapture::Callbacks callbacks()
-    {
-        return {[this](SoundBuffer) { ++delivered; }, [this] { ++broken; }};
-    }
-};
 
 // A socket that takes connections and never answers.
 class MuteServer {
@@ -42,26 +32,26 @@ private:
 
 TEST(PulseSoundCaptureWithoutServer, AMissingServerFailsTheStartAndStaysQuiet)
 {
-    Counted counted;
+    test::SoundLog log;
     PulseSoundCapture capture(noServer);
-    const auto error = capture.start(counted.callbacks());
+    const auto error = capture.start(log.callbacks());
     ASSERT_TRUE(error.has_value());
     EXPECT_FALSE(error->isEmpty());
 
     capture.stop();
     capture.stop();
-    EXPECT_EQ(counted.delivered, 0);
-    EXPECT_EQ(counted.broken, 0);
+    EXPECT_EQ(log.deliveredCount(), 0);
+    EXPECT_EQ(log.brokenCount(), 0);
 }
 
 TEST(PulseSoundCaptureWithoutServer, GivesUpOnAServerThatNeverAnswers)
 {
     const MuteServer mute;
     ASSERT_TRUE(mute.listening());
-    Counted counted;
+    test::SoundLog log;
     PulseSoundCapture capture(mute.address());
-    EXPECT_TRUE(capture.start(counted.callbacks()).has_value());
-    EXPECT_EQ(counted.broken, 0);
+    EXPECT_TRUE(capture.start(log.callbacks()).has_value());
+    EXPECT_EQ(log.brokenCount(), 0);
 }
 
 TEST(PulseAudioProcessesWithoutServer, AMissingServerGivesNothing)

@@ -14,15 +14,10 @@
 namespace murva {
 namespace {
 
+using test::kNsPerSec;
 using test::monotonicNowNs;
+using test::secondsBetween;
 using test::waitFor;
-
-constexpr std::int64_t nsPerSec = 1'000'000'000;
-
-double secondsBetween(std::int64_t fromNs, std::int64_t toNs)
-{
-    return double(toNs - fromNs) / nsPerSec;
-}
 
 // The loud part of the played tone: it began no earlier than the player started plus
 // the lead, and no later than the player ended minus what followed it.
@@ -30,8 +25,8 @@ void expectToneAt(std::optional<std::int64_t> heardNs, const test::PlayWindow &p
 {
     constexpr double toleranceSec = 0.1;
     ASSERT_TRUE(heardNs.has_value());
-    const std::int64_t earliestNs = played.beforeNs + std::int64_t(test::kToneLeadSec * nsPerSec);
-    const std::int64_t latestNs = played.afterNs - std::int64_t((test::kToneSec + test::kToneTailSec) * nsPerSec);
+    const std::int64_t earliestNs = played.beforeNs + std::int64_t(test::kToneLeadSec * kNsPerSec);
+    const std::int64_t latestNs = played.afterNs - std::int64_t((test::kToneSec + test::kToneTailSec) * kNsPerSec);
     EXPECT_GT(secondsBetween(earliestNs, *heardNs), -toleranceSec);
     EXPECT_LT(secondsBetween(latestNs, *heardNs), toleranceSec);
 }
@@ -52,7 +47,7 @@ void expectStampsFollowTheSamples(const std::vector<SoundBuffer> &buffers, std::
     for (const SoundBuffer &buffer : buffers) {
         if (buffer.monotonicNs < fromNs)
             continue;
-        offsetsSec.push_back(secondsBetween(samplesBefore * nsPerSec / 48000, buffer.monotonicNs));
+        offsetsSec.push_back(secondsBetween(samplesBefore * kNsPerSec / 48000, buffer.monotonicNs));
         samplesBefore += std::int64_t(buffer.samples.size());
     }
     ASSERT_GT(offsetsSec.size(), 20u);
@@ -164,7 +159,7 @@ double largestHoleSec(const std::vector<SoundBuffer> &buffers, std::int64_t from
         const SoundBuffer &before = buffers[i - 1];
         if (before.monotonicNs < fromNs)
             continue;
-        const std::int64_t endNs = before.monotonicNs + std::int64_t(before.samples.size()) * nsPerSec / 48000;
+        const std::int64_t endNs = before.monotonicNs + std::int64_t(before.samples.size()) * kNsPerSec / 48000;
         largest = std::max(largest, secondsBetween(endNs, buffers[i].monotonicNs));
     }
     return largest;

@@ -6,7 +6,6 @@
 #include <QTemporaryDir>
 
 #include <cmath>
-#include <ctime>
 #include <unistd.h>
 
 namespace murva::test {
@@ -14,17 +13,10 @@ namespace {
 
 std::int64_t sampleNs(const SoundBuffer &buffer, std::size_t index)
 {
-    return buffer.monotonicNs + static_cast<std::int64_t>(index) * 1'000'000'000 / 48000;
+    return buffer.monotonicNs + static_cast<std::int64_t>(index) * kNsPerSec / 48000;
 }
 
 } // namespace
-
-std::int64_t monotonicNowNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-}
 
 SoundCapture::Callbacks SoundLog::callbacks()
 {
@@ -48,11 +40,11 @@ std::vector<SoundBuffer> SoundLog::buffers(Side side) const
     return ofSide;
 }
 
-std::optional<std::int64_t> firstLoudNs(const std::vector<SoundBuffer> &buffers, float threshold)
+std::optional<std::int64_t> firstLoudNs(const std::vector<SoundBuffer> &buffers, float threshold, std::int64_t fromNs)
 {
     for (const SoundBuffer &buffer : buffers)
         for (std::size_t i = 0; i < buffer.samples.size(); ++i)
-            if (std::abs(buffer.samples[i]) > threshold)
+            if (std::abs(buffer.samples[i]) > threshold && sampleNs(buffer, i) >= fromNs)
                 return sampleNs(buffer, i);
     return std::nullopt;
 }
@@ -89,16 +81,11 @@ PlayWindow playInto(const QString &sink, const QString &path, const QString &ser
 std::optional<double> sinkLatencySec(const QString &sink, const QString &server)
 {
     QByteArray listing;
-    if (!runTool("pactl", {"list", "sinks"}, &listing, {"PULSE_SERVER=" + server}))
+    if (!runTool("pactl", {"--format=json", "list", "sinks"}, &listing, {"PULSE_SERVER=" + server}))
         return std::nullopt;
-    bool inSink = false;
-    for (const QByteArray &rawLine : listing.split('\n')) {
-        const QString line = QString::fromUtf8(rawLine).trimmed();
-        if (line.startsWith("Name: "))
-            inSink = line.mid(6) == sink;
-        else if (inSink && line.startsWith("Latency: "))
-            return line.section(' ', 1, 1).toDouble() / 1e6;
-    }
+    for (const QJsonValue &entry : QJsonDocument::fromJson(listing).array())
+        if (entry["name"].toString() == sink)
+            return entry["latency"]["actual"].toDouble() / 1e6;
     return std::nullopt;
 }
 

@@ -14,8 +14,6 @@
 
 namespace murva::test {
 
-std::int64_t monotonicNowNs();
-
 // Everything a capture hands out, kept per side for later inspection.
 class SoundLog {
 public:
@@ -32,8 +30,10 @@ private:
     std::atomic<int> broken_{0};
 };
 
-// Time of the first sample louder than `threshold`, in CLOCK_MONOTONIC nanoseconds.
-std::optional<std::int64_t> firstLoudNs(const std::vector<SoundBuffer> &buffers, float threshold = 0.1f);
+// Time of the first sample louder than `threshold`, not before `fromNs`, in
+// CLOCK_MONOTONIC nanoseconds.
+std::optional<std::int64_t> firstLoudNs(const std::vector<SoundBuffer> &buffers, float threshold = 0.1f,
+                                        std::int64_t fromNs = 0);
 // Same, of the last such sample.
 std::optional<std::int64_t> lastLoudNs(const std::vector<SoundBuffer> &buffers, float threshold = 0.1f);
 

@@ -21,10 +21,7 @@ TEST(X11WindowTitle, PrefersTheUtf8NameAndFallsBackToTheOldOne)
     EXPECT_EQ(windowTitle({}, {kUtf8, QByteArray("\xc3\xa9t\xc3\xa9")}, kUtf8), QString::fromUtf8("\u00e9t\u00e9"));
     EXPECT_EQ(windowTitle({}, {kCompoundText, QByteArray("xterm")}, kUtf8), "xterm");
     EXPECT_EQ(windowTitle({}, {}, kUtf8), "");
-}
-
-TEST(X11WindowTitle, DropsTrailingNulsThatSomeClientsStore)
-{
+    // Trailing NULs that some clients store.
     EXPECT_EQ(windowTitle({kUtf8, QByteArray("Meet\0", 5)}, {}, kUtf8), "Meet");
     EXPECT_EQ(windowTitle({}, {XCB_ATOM_STRING, QByteArray("Meet\0\0", 6)}, kUtf8), "Meet");
 }
@@ -44,31 +41,22 @@ TEST(X11WindowType, TheFirstBasicTypeInTheListDecides)
     EXPECT_EQ(basicWindowType({}, known), std::nullopt);
 }
 
-TEST(X11Displays, ThePrimaryMonitorIsMain)
+// Exactly one display is main, whatever the server marks: the primary monitor, else the
+// first. Without monitors the whole screen is the display, named by the root window.
+TEST(X11Displays, OneMainDisplayPerScreen)
 {
-    const auto displays = displaysFor({{11, QRect(0, 0, 1280, 1024), false}, {12, QRect(1280, 0, 1920, 1080), true}},
-                                      QSize(3200, 1080), 1);
-    ASSERT_EQ(displays.size(), 2u);
-    EXPECT_EQ(displays[0], (ShareableDisplay{11, QRectF(0, 0, 1280, 1024), false}));
-    EXPECT_EQ(displays[1], (ShareableDisplay{12, QRectF(1280, 0, 1920, 1080), true}));
-}
-
-TEST(X11Displays, ExactlyOneMainWhateverTheServerMarks)
-{
-    const auto unmarked = displaysFor({{11, QRect(0, 0, 800, 600), false}, {12, QRect(800, 0, 800, 600), false}},
-                                      QSize(1600, 600), 1);
-    EXPECT_TRUE(unmarked[0].isMain);
-    EXPECT_FALSE(unmarked[1].isMain);
-
-    const auto doubled = displaysFor({{11, QRect(0, 0, 800, 600), true}, {12, QRect(800, 0, 800, 600), true}},
-                                     QSize(1600, 600), 1);
-    EXPECT_TRUE(doubled[0].isMain);
-    EXPECT_FALSE(doubled[1].isMain);
-}
-
-TEST(X11Displays, WithoutMonitorsTheWholeScreenIsTheDisplay)
-{
-    const auto displays = displaysFor({}, QSize(1920, 1080), 0x1e2);
-    ASSERT_EQ(displays.size(), 1u);
-    EXPECT_EQ(displays[0], (ShareableDisplay{0x1e2, QRectF(0, 0, 1920, 1080), true}));
+    const QRect left(0, 0, 800, 600), right(800, 0, 800, 600);
+    const struct {
+        const char *why;
+        std::vector<X11Monitor> monitors;
+        std::vector<ShareableDisplay> expected;
+    } cases[] = {
+        {"the primary", {{11, left, false}, {12, right, true}}, {{11, left, false}, {12, right, true}}},
+        {"none marked", {{11, left, false}, {12, right, false}}, {{11, left, true}, {12, right, false}}},
+        {"both marked", {{11, left, true}, {12, right, true}}, {{11, left, true}, {12, right, false}}},
+        {"no monitors", {}, {{0x1e2, QRectF(0, 0, 1600, 600), true}}},
+    };
+    for (const auto &test : cases) {
+        EXPECT_EQ(displaysFor(test.monitors, QSize(1600, 600), 0x1e2), test.expected) << test.why;
+    }
 }

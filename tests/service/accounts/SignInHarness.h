@@ -7,10 +7,7 @@
 #include "support/AwaitTask.h"
 #include "support/DevService.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 
-#include <functional>
 #include <memory>
 
 namespace murva::test {
@@ -32,16 +29,6 @@ inline Me person(const QString &app, std::optional<QString> email)
     me.app = app;
     me.email = email;
     return me;
-}
-
-// Runs the event loop until `done` holds or two seconds pass.
-inline bool runUntil(const std::function<bool()> &done)
-{
-    QDeadlineTimer deadline(2000);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return done();
 }
 
 // A SignIn on a fake keychain and a small browser, signing in to the local service, on a

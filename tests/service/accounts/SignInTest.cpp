@@ -89,7 +89,7 @@ TEST(SignIn, ASecondConnectCancelsTheFirstOne)
     SignIn &signIn = harness.start();
     harness.browser.follow = false;
     QCoro::Task<QString> first = signIn.connect();
-    ASSERT_TRUE(runUntil([&] { return harness.browser.visited.size() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return harness.browser.visited.size() == 1; }, 2));
 
     harness.browser.follow = true;
     QCoro::Task<QString> second = signIn.connect();
@@ -108,12 +108,7 @@ TEST(SignIn, AFailedSignInStoresNothing)
 
     // A browser that never comes back.
     harness.browser.follow = false;
-    try {
-        await([&] { return signIn.connect(); });
-        ADD_FAILURE() << "no failure";
-    } catch (SaveError error) {
-        EXPECT_EQ(error, SaveError::signIn);
-    }
+    EXPECT_EQ(thrownBy<SaveError>([&] { return signIn.connect(); }), SaveError::signIn);
     EXPECT_TRUE(signIn.connections().isEmpty());
     EXPECT_FALSE(harness.keychain.item);
 }
@@ -171,7 +166,7 @@ TEST(SignIn, OperationsPendingWhenItIsDestroyedEndWithoutTouchingIt)
     harness.start();
     harness.browser.follow = false;
     QCoro::Task<QString> connecting = harness.signIn->connect();
-    ASSERT_TRUE(runUntil([&] { return harness.browser.visited.size() == 1; }));
+    ASSERT_TRUE(waitFor([&] { return harness.browser.visited.size() == 1; }, 2));
     harness.signIn.reset();
     EXPECT_ANY_THROW(await(std::move(connecting)));
 

@@ -7,8 +7,6 @@
 #include "support/DevService.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -18,18 +16,14 @@ namespace murva {
 namespace {
 
 using test::await;
+using test::bodyOf;
+using test::thrownBy;
 
 // QCoro 0.8 moves from an lvalue that is co_returned as another type, so the token is
 // copied into the result type first.
 RecorderAPI::TokenOperation fixedToken(const std::optional<QString> &token)
 {
     return [token]() -> QCoro::Task<std::optional<QString>> { co_return std::optional<QString>(token); };
-}
-
-// The JSON body of a request the service recorded.
-QJsonObject bodyOf(const QJsonValue &request)
-{
-    return QJsonDocument::fromJson(request["body"].toString().toUtf8()).object();
 }
 
 class RecorderApiService : public testing::Test {
@@ -50,18 +44,6 @@ protected:
             co_return;
         });
         return api;
-    }
-
-    template <typename T>
-    SaveError failureOf(QCoro::Task<T> task)
-    {
-        try {
-            await(std::move(task));
-        } catch (SaveError error) {
-            return error;
-        }
-        ADD_FAILURE() << "the call succeeded";
-        return SaveError::failed;
     }
 
     test::DevService service = test::DevService::fromEnvironment();
@@ -87,23 +69,23 @@ TEST_F(RecorderApiService, MeSendsTheBearerTokenAndDecodesTheUser)
 
 TEST_F(RecorderApiService, TokenProblemsSendNothing)
 {
-    EXPECT_EQ(failureOf(client(QString()).me()), SaveError::signIn);
+    EXPECT_EQ(thrownBy<SaveError>(client(QString()).me()), SaveError::signIn);
 
     RecorderAPI none(service.base(), []() -> QCoro::Task<std::optional<QString>> { co_return std::nullopt; });
-    EXPECT_EQ(failureOf(none.me()), SaveError::signIn);
+    EXPECT_EQ(thrownBy<SaveError>(none.me()), SaveError::signIn);
 
     RecorderAPI lostNetwork(service.base(), []() -> QCoro::Task<std::optional<QString>> {
         throw NetworkFailure(QNetworkReply::HostNotFoundError);
         co_return std::nullopt;
     });
-    EXPECT_EQ(failureOf(lostNetwork.me()), SaveError::offline);
+    EXPECT_EQ(thrownBy<SaveError>(lostNetwork.me()), SaveError::offline);
 
     // A token operation's own kinds other than offline are not passed on.
     RecorderAPI refused(service.base(), []() -> QCoro::Task<std::optional<QString>> {
         throw SaveError::signIn;
         co_return std::nullopt;
     });
-    EXPECT_EQ(failureOf(refused.me()), SaveError::failed);
+    EXPECT_EQ(thrownBy<SaveError>(refused.me()), SaveError::failed);
 
     EXPECT_EQ(service.requests().size(), 0);
 }
@@ -127,7 +109,7 @@ TEST_F(RecorderApiService, BeginPostsTheRequestAndDecodesTheReply)
 
     // A success that is no begin reply (me and titles share this reader).
     service.inject("/recorder/begin", 200, R"({"ok": true})");
-    EXPECT_EQ(failureOf(client().begin(request)), SaveError::failed);
+    EXPECT_EQ(thrownBy<SaveError>(client().begin(request)), SaveError::failed);
 }
 
 TEST_F(RecorderApiService, ReadyTriesSixTimesWhileNotUploaded)
@@ -143,7 +125,7 @@ TEST_F(RecorderApiService, ReadyTriesSixTimesWhileNotUploaded)
     token = service.issueToken();
     sleeps.clear();
     service.inject("/recorder/ready", 409, R"({"ok": false, "error": "notUploaded"})", 6);
-    EXPECT_EQ(failureOf(client().ready("m-unknown")), SaveError::notUploaded);
+    EXPECT_EQ(thrownBy<SaveError>(client().ready("m-unknown")), SaveError::notUploaded);
     EXPECT_EQ(service.requests("/recorder/ready").size(), 6);
     EXPECT_EQ(sleeps.size(), 5u);
 }
@@ -151,9 +133,9 @@ TEST_F(RecorderApiService, ReadyTriesSixTimesWhileNotUploaded)
 TEST_F(RecorderApiService, ReadyPassesOtherFailuresOnAtOnce)
 {
     service.inject("/recorder/ready", 500, R"({"error": "failed"})");
-    EXPECT_EQ(failureOf(client().ready("m1")), SaveError::failed);
+    EXPECT_EQ(thrownBy<SaveError>(client().ready("m1")), SaveError::failed);
     service.inject("/recorder/ready", 401, "");
-    EXPECT_EQ(failureOf(client().ready("m1")), SaveError::signIn);
+    EXPECT_EQ(thrownBy<SaveError>(client().ready("m1")), SaveError::signIn);
     EXPECT_EQ(service.requests("/recorder/ready").size(), 2);
     EXPECT_TRUE(sleeps.empty());
 }
@@ -178,15 +160,10 @@ TEST_F(RecorderApiService, CancelNeverFails)
     EXPECT_EQ(service.requests("/recorder/cancel").size(), 2);
 
     // Nobody listening at all.
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-    QUrl nowhere = service.base();
-    nowhere.setPort(closed.serverPort());
-    closed.close();
-    RecorderAPI unreachable(nowhere, fixedToken(token));
+    RecorderAPI unreachable(test::closedLoopbackAddress(), fixedToken(token));
     await(unreachable.cancel("m1"));
     // A refused connection is an answer: the network itself works.
-    EXPECT_EQ(failureOf(unreachable.me()), SaveError::failed);
+    EXPECT_EQ(thrownBy<SaveError>(unreachable.me()), SaveError::failed);
 }
 
 TEST_F(RecorderApiService, BaseWithAPathKeepsIt)
@@ -194,7 +171,7 @@ TEST_F(RecorderApiService, BaseWithAPathKeepsIt)
     QUrl base = service.base();
     base.setPath("/prefix/");
     RecorderAPI prefixed(base, fixedToken(token));
-    EXPECT_EQ(failureOf(prefixed.me()), SaveError::failed); // the service has no such path
+    EXPECT_EQ(thrownBy<SaveError>(prefixed.me()), SaveError::failed); // the service has no such path
     ASSERT_EQ(service.requests().size(), 1);
     EXPECT_EQ(service.requests()[0].toObject()["path"].toString(), "/prefix/recorder/me");
 }

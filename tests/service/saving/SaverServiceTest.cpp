@@ -5,6 +5,7 @@
 
 #include "support/AwaitTask.h"
 #include "support/DevService.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,14 +23,9 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::await;
+using test::bodyOf;
 
 constexpr qint64 kVideoBytes = 300 * 1024;
-
-// The JSON body of a request the service recorded.
-QJsonObject bodyOf(const QJsonValue &request)
-{
-    return QJsonDocument::fromJson(request["body"].toString().toUtf8()).object();
-}
 
 class SaverService : public testing::Test {
 protected:
@@ -59,9 +55,7 @@ protected:
         recording.status = Recording::Status::failed;
         QByteArray bytes(kVideoBytes, Qt::Uninitialized);
         QRandomGenerator::global()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), bytes.size() / 4);
-        QFile video(store.videoPath(id));
-        EXPECT_TRUE(video.open(QIODevice::WriteOnly));
-        video.write(bytes);
+        EXPECT_TRUE(test::writeFile(store.videoPath(id), bytes));
         store.put(recording);
         return recording;
     }
@@ -278,18 +272,13 @@ TEST_F(SaverService, UploadsOnlyToWebAddresses)
     // A broken or hostile service hands out a local file as the upload address.
     QTemporaryDir elsewhere;
     const QString victim = elsewhere.path() + "/precious.txt";
-    QFile precious(victim);
-    ASSERT_TRUE(precious.open(QIODevice::WriteOnly));
-    precious.write("keep me");
-    precious.close();
+    ASSERT_TRUE(test::writeFile(victim, "keep me"));
     const QString address = QUrl::fromLocalFile(victim).toString();
     service.inject("/recorder/begin", 200,
                    QJsonDocument(QJsonObject{{"meetingId", "m-file"}, {"uploadUrl", address}}).toJson());
 
     EXPECT_EQ(save(ended("r10")), Saver::Outcome::failed(SaveError::notUploaded));
-    QFile check(victim);
-    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(check.readAll() == "keep me") << "the upload overwrote a local file";
+    EXPECT_EQ(test::readFile(victim), "keep me") << "the upload overwrote a local file";
     expectKeptForRetry("r10");
     EXPECT_FALSE(store.get("r10")->begun);
     const QJsonArray cancels = service.requests("/recorder/cancel");

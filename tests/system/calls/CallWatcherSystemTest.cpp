@@ -154,19 +154,19 @@ TEST_F(CallWatcherSystemTest, ADisplayThatGoesAwayTakesTheCallPageWithIt)
                         [&] { return now; });
     std::vector<CallEvent> events;
     watcher.onEvent = [&](const CallEvent &event) { events.push_back(event); };
-    test::await([&] { return watcher.tick(); });
+    const auto tickAfter = [&](CallWatch::Time::duration step) {
+        now += step;
+        test::await([&] { return watcher.tick(); });
+    };
+    tickAfter(0s);
 
     display.kill();
-    now += 2s;
-    test::await([&] { return watcher.tick(); }); // the call goes on, its page unseen
+    tickAfter(2s); // the call goes on, its page unseen
     *inMicrophone = false;
-    now += 2s;
-    test::await([&] { return watcher.tick(); });
-    now += 5s;
-    test::await([&] { return watcher.tick(); });
+    tickAfter(2s);
+    tickAfter(5s);
     *inMicrophone = true;
-    now += 2s;
-    test::await([&] { return watcher.tick(); });
+    tickAfter(2s);
     EXPECT_EQ(events, (std::vector{CallEvent::started(meetCall), CallEvent::ended(),
                                    CallEvent::started(unsureBrowserCall)}));
 }

@@ -24,18 +24,12 @@ namespace murva {
 namespace {
 
 using test::monotonicNowNs;
+using test::secondsBetween;
 using test::waitFor;
-
-constexpr std::int64_t nsPerSec = 1'000'000'000;
 
 std::int64_t secondsToNs(double seconds)
 {
-    return std::int64_t(seconds * nsPerSec);
-}
-
-double nsToSeconds(std::int64_t ns)
-{
-    return double(ns) / nsPerSec;
+    return std::int64_t(seconds * test::kNsPerSec);
 }
 
 void sleepUntilNs(std::int64_t deadlineNs)
@@ -108,11 +102,11 @@ TEST_F(CaptureSystemTest, EachSidesSpeechBecomesItsTurnInAFileOfSoundAndPicture)
     ASSERT_TRUE(timeZeroNs && hostHeardNs && guestsHeardNs);
     // The turns begin where the speech was heard (that it was heard when it was played is
     // the sound capture's test), counted from the file's time 0.
-    expectTurnStartingAt(result.turns, Side::host, nsToSeconds(*hostHeardNs - *timeZeroNs));
-    expectTurnStartingAt(result.turns, Side::guests, nsToSeconds(*guestsHeardNs - *timeZeroNs));
+    expectTurnStartingAt(result.turns, Side::host, secondsBetween(*timeZeroNs, *hostHeardNs));
+    expectTurnStartingAt(result.turns, Side::guests, secondsBetween(*timeZeroNs, *guestsHeardNs));
     // The recording holds all that was played, and nothing after it was ended.
-    EXPECT_GT(result.durationSec, nsToSeconds(guests.afterNs - *timeZeroNs));
-    EXPECT_LT(result.durationSec, nsToSeconds(endedNs - *timeZeroNs));
+    EXPECT_GT(result.durationSec, secondsBetween(*timeZeroNs, guests.afterNs));
+    EXPECT_LT(result.durationSec, secondsBetween(*timeZeroNs, endedNs));
 
     const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path());
     ASSERT_TRUE(file.has_value());
@@ -150,8 +144,8 @@ TEST_F(CaptureSystemTest, AWordSpokenJustAfterTheStartGetsItsTurn)
     // The file's time 0 is begin, and the word is where it was heard.
     const std::optional<std::int64_t> hostHeardNs = observer.firstLoudNs(Side::host, host.beforeNs);
     ASSERT_TRUE(hostHeardNs.has_value());
-    expectTurnStartingAt(result.turns, Side::host, nsToSeconds(*hostHeardNs - beginNs));
-    EXPECT_GT(result.durationSec, nsToSeconds(host.afterNs - beginNs));
+    expectTurnStartingAt(result.turns, Side::host, secondsBetween(beginNs, *hostHeardNs));
+    EXPECT_GT(result.durationSec, secondsBetween(beginNs, host.afterNs));
     const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path());
     ASSERT_TRUE(file.has_value());
     EXPECT_NEAR(file->durationSec, result.durationSec, 0.1);
@@ -184,8 +178,8 @@ TEST_F(CaptureSystemTest, WhenTheSoundServerDiesTheOwnerIsToldAndTheFileIsStillF
     // Sound up to the server's end is kept, speech included.
     const std::optional<std::int64_t> hostHeardNs = observer.firstLoudNs(Side::host, host.beforeNs);
     ASSERT_TRUE(hostHeardNs.has_value());
-    EXPECT_GT(result.durationSec, nsToSeconds(*hostHeardNs - *timeZeroNs));
-    expectTurnStartingAt(result.turns, Side::host, nsToSeconds(*hostHeardNs - *timeZeroNs));
+    EXPECT_GT(result.durationSec, secondsBetween(*timeZeroNs, *hostHeardNs));
+    expectTurnStartingAt(result.turns, Side::host, secondsBetween(*timeZeroNs, *hostHeardNs));
 
     const std::optional<MediaFileInfo> file = Adapters::mediaInspector()->inspect(path());
     ASSERT_TRUE(file.has_value());

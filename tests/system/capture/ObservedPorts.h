@@ -1,11 +1,12 @@
 #pragma once
 
+#include "SoundTestSupport.h"
+
 #include "capture/Capture.h"
 
 #include <cstdint>
 #include <mutex>
 #include <optional>
-#include <vector>
 
 namespace murva::test {
 
@@ -14,8 +15,11 @@ namespace murva::test {
 class CaptureObserver {
 public:
     // The first sound of `side` louder than `threshold`, not before `fromNs`.
-    std::optional<std::int64_t> firstLoudNs(Side side, std::int64_t fromNs, float threshold = 0.05f) const;
-    int soundBuffers(Side side) const;
+    std::optional<std::int64_t> firstLoudNs(Side side, std::int64_t fromNs, float threshold = 0.05f) const
+    {
+        return test::firstLoudNs(log_.buffers(side), threshold, fromNs);
+    }
+    int soundBuffers(Side side) const { return int(log_.buffers(side).size()); }
 
     // Wraps the ports' sound source; the rest is left as it is.
     CapturePorts observe(CapturePorts ports);
@@ -25,8 +29,8 @@ private:
 
     // Held while a buffer is noted and handed on, so that the order noted is the order
     // in which the capture's queue receives them.
-    mutable std::mutex mutex_;
-    std::vector<SoundBuffer> sound_;
+    std::mutex order_;
+    SoundLog log_;
 };
 
 } // namespace murva::test

@@ -1,6 +1,7 @@
 #include "Speech.h"
 
-#include <QFile>
+#include "support/Files.h"
+
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -27,11 +28,7 @@ QString makeSpeech()
 // The first sample above a tenth of full scale in a 16-bit mono WAV file.
 double firstLoudSec(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = readFile(path);
     const qsizetype data = bytes.indexOf("data");
     if (data < 0 || bytes.size() < 28) {
         return 0;

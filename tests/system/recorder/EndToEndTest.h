@@ -4,9 +4,9 @@
 #include "support/SimulatedCall.h"
 
 #include "support/DevService.h"
+#include "support/Files.h"
 #include "support/TestMain.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -37,12 +37,6 @@ protected:
         return meetings.isEmpty() ? QJsonObject{} : meetings.first().toObject();
     }
 
-    static QByteArray contentsOf(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray{};
-    }
-
     static bool hasTurnsOf(const QJsonObject &meeting, const QString &who)
     {
         const QJsonArray turns = meeting.value(QStringLiteral("turns")).toArray();
@@ -51,13 +45,25 @@ protected:
         });
     }
 
-    DevService service = DevService::fromEnvironment();
-    std::unique_ptr<RecorderRun> recorder;
-};
+    // Once saved: the one meeting the service holds, whole and ready, the one record
+    // saved and its video gone. The recorder then quits.
+    QJsonObject expectSavedAndQuit(qint64 videoBytes)
+    {
+        const QJsonObject meeting = onlyMeeting();
+        EXPECT_TRUE(meeting.value("uploaded").toBool());
+        EXPECT_TRUE(meeting.value("ready").toBool());
+        EXPECT_EQ(meeting.value("uploadBytes").toInteger(), videoBytes);
+        const std::vector<QJsonObject> records = recorder->records();
+        EXPECT_EQ(records.size(), 1u);
+        if (!records.empty()) {
+            EXPECT_EQ(records[0].value("status").toString(), "saved");
+        }
+        EXPECT_TRUE(recorder->waitUntil([&] { return recorder->videos().isEmpty(); }, 5))
+            << "the saved video stays on disk";
+        EXPECT_TRUE(recorder->quit()) << qPrintable(recorder->output());
+        return meeting;
+    }
 
-// Recordings left on disk when their call ended, and the launch that saves them.
-class LeftoversTest : public EndToEndTest {
-protected:
     // The one record left on disk, with the given status and its video.
     void expectOneLeftover(const QString &status)
     {
@@ -69,25 +75,20 @@ protected:
         EXPECT_GT(leftoverBytes, 0);
     }
 
+    DevService service = DevService::fromEnvironment();
+    std::unique_ptr<RecorderRun> recorder;
+    qint64 leftoverBytes = -1;
+};
+
+// Recordings left on disk when their call ended, and the launch that saves them.
+class LeftoversTest : public EndToEndTest {
+protected:
     // A launch on the same folders, no call: it saves what is left and keeps nothing.
     QJsonObject relaunchAndExpectSaved()
     {
         EXPECT_TRUE(recorder->launchSignedIn()) << qPrintable(recorder->output());
-        const auto saved = recorder->waitForLine(savedMeeting, 40);
-        EXPECT_TRUE(saved) << qPrintable(recorder->output());
-        const QJsonObject meeting = onlyMeeting();
-        EXPECT_TRUE(meeting.value("uploaded").toBool());
-        EXPECT_TRUE(meeting.value("ready").toBool());
-        EXPECT_EQ(meeting.value("uploadBytes").toInteger(), leftoverBytes);
-        const std::vector<QJsonObject> records = recorder->records();
-        EXPECT_EQ(records.size(), 1u);
-        if (!records.empty()) {
-            EXPECT_EQ(records[0].value("status").toString(), "saved");
-        }
-        EXPECT_TRUE(recorder->waitUntil([&] { return recorder->videos().isEmpty(); }, 5))
-            << "the saved video stays on disk";
-        EXPECT_TRUE(recorder->quit());
-        return meeting;
+        EXPECT_TRUE(recorder->waitForLine(savedMeeting, 40)) << qPrintable(recorder->output());
+        return expectSavedAndQuit(leftoverBytes);
     }
 
     // Signed in, a call of `callSec` that is recorded; returns once recording started.
@@ -97,9 +98,6 @@ protected:
         ASSERT_TRUE(call->waitUntilStarted());
         ASSERT_TRUE(recorder->waitForLine(zoomStarted, 10)) << qPrintable(recorder->output());
     }
-
-
-    qint64 leftoverBytes = -1;
 };
 
 } // namespace murva::test

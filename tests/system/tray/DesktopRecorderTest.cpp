@@ -96,13 +96,8 @@ protected:
             return;
         }
         ASSERT_FALSE(bus.address().isEmpty());
-        useDesktop(*recorder);
-    }
-
-    void useDesktop(RecorderRun &run)
-    {
-        run.setMode(RecorderRun::Mode::desktop);
-        run.setEnvironment(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
+        recorder->setMode(RecorderRun::Mode::desktop);
+        recorder->setEnvironment(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus.address());
     }
 
     // The menu of an item registered with the panel from index `item` on, once it shows
