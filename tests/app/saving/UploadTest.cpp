@@ -43,13 +43,15 @@ std::optional<Identity> makeIdentity()
     return Identity{certificates.front(), QSslKey(&keyFile, QSsl::Ec)};
 }
 
-// Answers the one upload with `status` (after an interim 100) once all of it has arrived
-// and closes, over TLS when given an identity; when `early`, answers right after the
-// request head and reads on.
+// How the server treats the one upload: answers once all of it has arrived and closes,
+// answers right after the request head and reads on, or drops the connection midway.
+enum class Answer { atEnd, early, cut };
+
+// Answers with `status`, after an interim 100; over TLS when given an identity.
 class StatusServer : public QTcpServer {
 public:
-    explicit StatusServer(int status, std::optional<Identity> identity = {}, bool early = false)
-        : status_(status), identity_(std::move(identity)), early_(early)
+    explicit StatusServer(int status, std::optional<Identity> identity = {}, Answer answer = Answer::atEnd)
+        : status_(status), identity_(std::move(identity)), answer_(answer)
     {
         listen(QHostAddress::LocalHost, 0);
     }
@@ -70,12 +72,16 @@ protected:
         socket->setSocketDescriptor(descriptor);
         connect(socket, &QSslSocket::readyRead, socket, [this, socket] {
             received += socket->readAll();
+            if (answer_ == Answer::cut && received.size() > 1024 * 1024) {
+                socket->abort();
+                return;
+            }
             const qsizetype headEnd = received.indexOf("\r\n\r\n");
-            if (!answered_ && headEnd >= 0 && (early_ || received.size() - headEnd - 4 == bodySize())) {
+            if (!answered_ && headEnd >= 0 && (answer_ == Answer::early || received.size() - headEnd - 4 == bodySize())) {
                 answered_ = true;
                 socket->write("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 " + QByteArray::number(status_)
                               + " X\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-                if (!early_) {
+                if (answer_ == Answer::atEnd) {
                     socket->disconnectFromHost();
                 }
             }
@@ -96,7 +102,7 @@ private:
 
     int status_;
     std::optional<Identity> identity_;
-    bool early_;
+    Answer answer_;
     bool answered_ = false;
 };
 
@@ -124,13 +130,15 @@ protected:
     QTemporaryFile video;
 };
 
-TEST_F(Upload, OnlyA2xxStatusCountsAsUploaded)
+TEST_F(Upload, OnlyA2xxCountsAndACutConnectionIsALostNetwork)
 {
-    for (const auto &[status, early, expected] :
-         {std::tuple{299, false, std::optional<SaveError>()}, std::tuple{300, false, std::optional(SaveError::notUploaded)},
+    for (const auto &[status, answer, expected] :
+         {std::tuple{299, Answer::atEnd, std::optional<SaveError>()},
+          std::tuple{300, Answer::atEnd, std::optional(SaveError::notUploaded)},
           // A refusal before the body is all sent is a refusal, not a lost connection.
-          std::tuple{413, true, std::optional(SaveError::notUploaded)}}) {
-        StatusServer server(status, {}, early);
+          std::tuple{413, Answer::early, std::optional(SaveError::notUploaded)},
+          std::tuple{200, Answer::cut, std::optional(SaveError::offline)}}) {
+        StatusServer server(status, {}, answer);
         EXPECT_EQ(uploadFailure(video.fileName(), server), expected) << status;
         EXPECT_TRUE(server.received.startsWith("PUT /up?key=a%20b HTTP/1.1\r\nHost: localhost:")) << status;
         EXPECT_TRUE(server.received.contains("\r\nContent-Type: video/mp4\r\n")) << status;
@@ -153,6 +161,8 @@ TEST_F(Upload, HttpsNeedsACertificateTheSystemTrusts)
     StatusServer trusted(200, identity);
     EXPECT_EQ(uploadFailure(video.fileName(), trusted), std::nullopt);
     EXPECT_EQ(trusted.received.size() - trusted.received.indexOf("\r\n\r\n") - 4, video.size());
+    StatusServer cutting(200, identity, Answer::cut);
+    EXPECT_EQ(uploadFailure(video.fileName(), cutting), SaveError::offline);
     QSslConfiguration::setDefaultConfiguration(system);
 }
 
