@@ -98,7 +98,10 @@ inline bool waitFor(const std::function<bool()> &condition, double limitSec)
         if (deadline.hasExpired()) {
             return false;
         }
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+        // A short loop sleeps while nothing happens; processEvents with a time would spin.
+        QEventLoop pause;
+        QTimer::singleShot(20, &pause, &QEventLoop::quit);
+        pause.exec();
     }
     return true;
 }
