@@ -38,12 +38,6 @@ struct Shared {
     }
 };
 
-// Ends the transfer when the awaiting side goes away (the app quits, the save is dropped).
-struct StopWhenGone {
-    std::shared_ptr<Shared> shared;
-    ~StopWhenGone() { shared->stop = true; }
-};
-
 } // namespace
 
 QCoro::Task<> Upload::put(const QString &fileRef, const QUrl &toRef, const Progress &progressRef)
@@ -59,7 +53,7 @@ QCoro::Task<> Upload::put(const QString &fileRef, const QUrl &toRef, const Progr
     }
 
     const auto shared = std::make_shared<Shared>();
-    const StopWhenGone stopWhenGone{shared};
+    // Quitting leaves the upload for the next launch; the worker lets go of the file at once.
     const QMetaObject::Connection quitting =
         QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, [shared] { shared->stop = true; });
     QTimer ticker;
