@@ -2,6 +2,7 @@
 #include "saving/Upload.h"
 #include "support/AwaitTask.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QSslConfiguration>
@@ -10,6 +11,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -108,12 +110,7 @@ private:
 
 std::optional<SaveError> uploadFailure(const QString &file, StatusServer &server)
 {
-    try {
-        await(Upload::put(file, server.address(), {}));
-    } catch (SaveError error) {
-        return error;
-    }
-    return std::nullopt;
+    return thrownBy<SaveError>(Upload::put(file, server.address(), {}));
 }
 
 class Upload : public testing::Test {
@@ -164,6 +161,16 @@ TEST_F(Upload, HttpsNeedsACertificateTheSystemTrusts)
     StatusServer cutting(200, identity, Answer::cut);
     EXPECT_EQ(uploadFailure(video.fileName(), cutting), SaveError::offline);
     QSslConfiguration::setDefaultConfiguration(system);
+}
+
+TEST_F(Upload, QuittingEndsATransferThatNoLongerMoves)
+{
+    QTcpServer stalled; // accepts and never reads
+    ASSERT_TRUE(stalled.listen(QHostAddress::LocalHost, 0));
+    QTimer::singleShot(300, QCoreApplication::instance(),
+                       [] { QMetaObject::invokeMethod(QCoreApplication::instance(), "aboutToQuit"); });
+    const QUrl address(QStringLiteral("http://127.0.0.1:%1/up").arg(stalled.serverPort()));
+    EXPECT_EQ(thrownBy<SaveError>(murva::Upload::put(video.fileName(), address, {})), SaveError::notUploaded);
 }
 
 } // namespace
