@@ -39,12 +39,6 @@ protected:
         return code;
     }
 
-    OAuth::TokenReply signIn(const QString &verifier)
-    {
-        const QString code = test::await(authorize(verifier));
-        return test::await(OAuth::exchangeCode(network, discovery, code, verifier, callback->redirectUri(), clientId));
-    }
-
     test::DevService service = test::DevService::fromEnvironment();
     QNetworkAccessManager network;
     test::FollowingBrowser browser;
@@ -74,25 +68,6 @@ TEST_F(OAuthService, DiscoversAndRegistersAPublicClient)
               clientId);
 }
 
-TEST_F(OAuthService, ExchangesTheCodeAndRefreshes)
-{
-    const QString verifier = OAuth::randomToken(32);
-    const OAuth::TokenReply exchanged = signIn(verifier);
-    ASSERT_EQ(exchanged.status, 200) << exchanged.body.toStdString();
-    const auto tokens = OAuth::tokens(exchanged.body, now);
-    ASSERT_TRUE(tokens);
-    EXPECT_EQ(tokens->expiresAt, now.addSecs(3540));
-
-    const QJsonObject sent = service.requests(discovery.token.path()).first().toObject();
-    EXPECT_EQ(sent.value("headers").toObject().value("content-type").toString(), "application/x-www-form-urlencoded");
-
-    const OAuth::TokenReply refreshed = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
-    ASSERT_EQ(refreshed.status, 200) << refreshed.body.toStdString();
-    const auto renewed = OAuth::tokens(refreshed.body, now);
-    ASSERT_TRUE(renewed);
-    EXPECT_NE(renewed->accessToken, tokens->accessToken);
-}
-
 TEST_F(OAuthService, TheCodeNeedsItsOwnVerifier)
 {
     const QString code = test::await(authorize(OAuth::randomToken(32)));
@@ -100,24 +75,6 @@ TEST_F(OAuthService, TheCodeNeedsItsOwnVerifier)
         OAuth::exchangeCode(network, discovery, code, OAuth::randomToken(32), callback->redirectUri(), clientId));
     EXPECT_EQ(reply.status, 400);
     EXPECT_EQ(OAuth::tokens(reply.body, now), std::nullopt);
-}
-
-TEST_F(OAuthService, TokenEndpointFaults)
-{
-    service.oauth({{"accessTokenLifetimeSec", 30}});
-    const auto tokens = OAuth::tokens(signIn(OAuth::randomToken(32)).body, now);
-    ASSERT_TRUE(tokens);
-    EXPECT_EQ(tokens->expiresAt, now);
-
-    service.oauth({{"failToken500", true}});
-    const OAuth::TokenReply failed = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
-    EXPECT_EQ(failed.status, 500);
-    EXPECT_FALSE(OAuth::refusedRefresh(failed.status));
-    EXPECT_EQ(OAuth::tokens(failed.body, now), std::nullopt);
-
-    service.oauth({{"failToken500", false}, {"refuseRefresh", true}});
-    const OAuth::TokenReply refused = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
-    EXPECT_TRUE(OAuth::refusedRefresh(refused.status)) << refused.status;
 }
 
 TEST_F(OAuthService, ADeniedAuthorizationFailsTheSignIn)
