@@ -7,7 +7,6 @@
 #include "support/AwaitTask.h"
 #include "support/DevService.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 
@@ -47,26 +46,6 @@ protected:
     QString clientId;
     const QDateTime now = QDateTime::fromSecsSinceEpoch(1'800'000'000, Qt::UTC);
 };
-
-TEST_F(OAuthService, DiscoversAndRegistersAPublicClient)
-{
-    EXPECT_EQ(discovery.token.host(), service.base().host());
-    EXPECT_EQ(discovery.token.port(), service.base().port());
-    EXPECT_FALSE(clientId.isEmpty());
-
-    const QJsonArray registrations = service.requests(discovery.registration.path());
-    ASSERT_EQ(registrations.size(), 1);
-    const QJsonObject request = registrations.first().toObject();
-    EXPECT_EQ(request.value("method").toString(), "POST");
-    EXPECT_EQ(request.value("headers").toObject().value("content-type").toString(), "application/json");
-    const QJsonObject body = QJsonDocument::fromJson(request.value("body").toString().toUtf8()).object();
-    EXPECT_EQ(body.value("client_name").toString(), "Murva Recorder");
-    EXPECT_EQ(body.value("redirect_uris").toArray(), QJsonArray{callback->redirectUri()});
-
-    // Each sign-in registers anew.
-    EXPECT_NE(test::await(OAuth::registerClient(network, discovery, "Murva Recorder", callback->redirectUri())),
-              clientId);
-}
 
 TEST_F(OAuthService, TheCodeNeedsItsOwnVerifier)
 {
