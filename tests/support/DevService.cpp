@@ -35,17 +35,6 @@ HttpAnswer send(const QByteArray &method, const QUrl &url, const Headers &header
     return answer;
 }
 
-HttpAnswer callApi(const QByteArray &method, const QUrl &url, const QString &token, const QJsonObject &body)
-{
-    Headers headers{{"Authorization", "Bearer " + token.toUtf8()}};
-    QByteArray bytes;
-    if (method == "POST") {
-        headers.append({QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json")});
-        bytes = QJsonDocument(body).toJson(QJsonDocument::Compact);
-    }
-    return send(method, url, headers, bytes);
-}
-
 QUrl closedLoopbackAddress()
 {
     // A port that was just free; nothing listens on it once the server is gone.

@@ -28,9 +28,6 @@ using Headers = QList<QPair<QByteArray, QByteArray>>;
 // not followed.
 HttpAnswer send(const QByteArray &method, const QUrl &url, const Headers &headers = {},
                 const QByteArray &body = {});
-// A request to the recorder API with a bearer token and a JSON body.
-HttpAnswer callApi(const QByteArray &method, const QUrl &url, const QString &token,
-                   const QJsonObject &body = {});
 
 // A loopback address where nothing listens.
 QUrl closedLoopbackAddress();
