@@ -1,7 +1,8 @@
 // The desktop app signed in against the local service, on the private display, with a
 // stand-in panel on a private session bus: the tray menu reaches the model, the bar
-// follows the phases at its place without taking the focus, and quitting, a second
-// launch or a lost X server never lose a recording.
+// follows the phases at its place without taking the focus, a second launch waits for
+// a first that is quitting, and a lost X server never loses a recording. (That quitting
+// keeps a recording for the next launch is LeftoversTest's: both apps quit the same way.)
 #include "PanelBus.h"
 
 #include "EndToEndTest.h"
