@@ -9,18 +9,6 @@
 #include <gtest/gtest.h>
 
 namespace murva::test {
-namespace {
-
-QByteArray jsonText(const QJsonValue &value)
-{
-    // QJsonDocument holds only objects and arrays: write any other value inside an
-    // array and take the brackets off again.
-    const QByteArray wrapped = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    return wrapped.mid(1, wrapped.size() - 2);
-}
-
-} // namespace
-
 QJsonObject HttpAnswer::json() const
 {
     return QJsonDocument::fromJson(body).object();
@@ -45,17 +33,6 @@ HttpAnswer send(const QByteArray &method, const QUrl &url, const Headers &header
     answer.location = reply->rawHeader("Location");
     reply->deleteLater();
     return answer;
-}
-
-HttpAnswer callApi(const QByteArray &method, const QUrl &url, const QString &token, const QJsonObject &body)
-{
-    Headers headers{{"Authorization", "Bearer " + token.toUtf8()}};
-    QByteArray bytes;
-    if (method == "POST") {
-        headers.append({QByteArrayLiteral("Content-Type"), QByteArrayLiteral("application/json")});
-        bytes = QJsonDocument(body).toJson(QJsonDocument::Compact);
-    }
-    return send(method, url, headers, bytes);
 }
 
 QUrl closedLoopbackAddress()
@@ -95,15 +72,15 @@ QUrl DevService::url(const QString &path) const
     return result;
 }
 
-QJsonObject DevService::call(const QByteArray &method, const QString &path, const QJsonValue &body)
+QJsonObject DevService::call(const QByteArray &method, const QString &path, const std::optional<QJsonObject> &body)
 {
     if (base_.isEmpty()) {
         ADD_FAILURE() << "no service: the test must declare FIXTURES service";
         return {};
     }
-    const HttpAnswer answer = body.isUndefined()
-        ? send(method, url(path))
-        : send(method, url(path), {{"Content-Type", "application/json"}}, jsonText(body));
+    const HttpAnswer answer = body ? send(method, url(path), {{"Content-Type", "application/json"}},
+                                          QJsonDocument(*body).toJson(QJsonDocument::Compact))
+                                   : send(method, url(path));
     if (answer.status != 200) {
         ADD_FAILURE() << "control call " << method.constData() << " " << qPrintable(path)
                       << " answered " << answer.status << ": " << answer.body.constData();
@@ -124,19 +101,9 @@ QString DevService::issueToken(const QString &email)
         .toString();
 }
 
-void DevService::setMe(const QJsonObject &me)
+void DevService::setReply(const QString &what, const QJsonObject &reply)
 {
-    call("PUT", "/control/me", me);
-}
-
-void DevService::setUpcoming(const QJsonValue &reply)
-{
-    call("PUT", "/control/upcoming", reply);
-}
-
-void DevService::setTitles(const QJsonValue &reply)
-{
-    call("PUT", "/control/titles", reply);
+    call("PUT", "/control/" + what, reply);
 }
 
 void DevService::inject(const QString &path, int status, const QByteArray &body, int count)
@@ -167,7 +134,7 @@ void DevService::beginReply(const QJsonObject &fields)
 
 QJsonArray DevService::requests()
 {
-    return call("GET", "/control/requests", QJsonValue::Undefined).value("requests").toArray();
+    return call("GET", "/control/requests", std::nullopt).value("requests").toArray();
 }
 
 QJsonArray DevService::requests(const QString &path)
@@ -183,7 +150,7 @@ QJsonArray DevService::requests(const QString &path)
 
 QJsonArray DevService::meetings()
 {
-    return call("GET", "/control/meetings", QJsonValue::Undefined).value("meetings").toArray();
+    return call("GET", "/control/meetings", std::nullopt).value("meetings").toArray();
 }
 
 } // namespace murva::test

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <optional>
+
 namespace murva::test {
 
 struct HttpAnswer {
@@ -26,9 +28,6 @@ using Headers = QList<QPair<QByteArray, QByteArray>>;
 // not followed.
 HttpAnswer send(const QByteArray &method, const QUrl &url, const Headers &headers = {},
                 const QByteArray &body = {});
-// A request to the recorder API with a bearer token and a JSON body.
-HttpAnswer callApi(const QByteArray &method, const QUrl &url, const QString &token,
-                   const QJsonObject &body = {});
 
 // A loopback address where nothing listens.
 QUrl closedLoopbackAddress();
@@ -53,9 +52,8 @@ public:
     void reset();
     // A bearer token accepted by the API for the user with that e-mail address.
     QString issueToken(const QString &email = QStringLiteral("host@example.com"));
-    void setMe(const QJsonObject &me);
-    void setUpcoming(const QJsonValue &reply);
-    void setTitles(const QJsonValue &reply);
+    // The reply of GET /recorder/`what` (me, upcoming, titles) from now on.
+    void setReply(const QString &what, const QJsonObject &reply);
     // The next `count` calls of `path` get `status` and the raw `body`. A path ending in
     // "*" matches every path that starts with the rest (e.g. "/upload/*"). For inject,
     // delay and cutUpload a count of -1 means until reset, and 0 takes back the pending
@@ -80,7 +78,7 @@ public:
     QJsonArray meetings();
 
 private:
-    QJsonObject call(const QByteArray &method, const QString &path, const QJsonValue &body);
+    QJsonObject call(const QByteArray &method, const QString &path, const std::optional<QJsonObject> &body);
 
     QUrl base_;
 };

@@ -161,11 +161,6 @@ bool PrivateSoundServer::removeSpeakers()
     return control({"unload-module", speakersModule_});
 }
 
-bool PrivateSoundServer::addOutput(const QString &sink)
-{
-    return control({"load-module", "module-null-sink", "sink_name=" + sink}) && control({"set-default-sink", sink});
-}
-
 bool PrivateSoundServer::addMicrophone(const QString &source)
 {
     const QString feed = source + "feed";

@@ -93,8 +93,6 @@ public:
     bool control(const QStringList &arguments, QByteArray *output = nullptr);
     // Removes the "speakers" sink, and with it the monitor the computer's sound comes from.
     bool removeSpeakers();
-    // A new null sink made the default output.
-    bool addOutput(const QString &sink);
     // A new source `source`, fed by a new null sink `<source>feed`, made the default input.
     bool addMicrophone(const QString &source);
     void kill();

@@ -97,7 +97,7 @@ void RecorderRun::launch(const QStringList &extraArguments)
     lines_.clear();
     errors_.clear();
     logPartial_.clear();
-    logRead_ = fileSize(logFile());
+    logRead_ = QFileInfo(logFile()).size(); // 0 when there is none yet
     process_ = start(extraArguments);
 }
 
@@ -264,13 +264,10 @@ bool RecorderRun::waitForExit(double limitSec)
     if (!process_) {
         return true;
     }
-    QDeadlineTimer deadline(qint64(limitSec * 1000));
-    while (process_->state() != QProcess::NotRunning && !deadline.hasExpired()) {
-        readSome(int(std::min<qint64>(deadline.remainingTime(), 200)));
-    }
+    waitUntil([this] { return !running(); }, limitSec);
     process_->waitForFinished(0);
     readSome(0);
-    return process_->state() == QProcess::NotRunning;
+    return !running();
 }
 
 int RecorderRun::exitCode() const
@@ -318,12 +315,6 @@ QStringList RecorderRun::videos() const
         paths << folder.filePath(name);
     }
     return paths;
-}
-
-qint64 fileSize(const QString &path)
-{
-    const QFileInfo info(path);
-    return info.exists() ? info.size() : -1;
 }
 
 } // namespace murva::test

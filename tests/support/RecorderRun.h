@@ -100,7 +100,4 @@ private:
     std::vector<std::unique_ptr<QProcess>> alongside_;
 };
 
-// The size of a file, or -1.
-qint64 fileSize(const QString &path);
-
 } // namespace murva::test

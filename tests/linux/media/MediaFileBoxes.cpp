@@ -3,8 +3,6 @@
 #include <QFile>
 #include <QtEndian>
 
-#include <algorithm>
-
 namespace murva::test {
 
 std::vector<MediaFileBox> topLevelBoxes(const QString &path)
@@ -29,11 +27,6 @@ std::vector<MediaFileBox> topLevelBoxes(const QString &path)
         offset += size;
     }
     return boxes;
-}
-
-int countBoxes(const std::vector<MediaFileBox> &boxes, const QByteArray &type)
-{
-    return int(std::count_if(boxes.begin(), boxes.end(), [&](const MediaFileBox &box) { return box.type == type; }));
 }
 
 } // namespace murva::test

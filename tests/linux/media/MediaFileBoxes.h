@@ -18,6 +18,4 @@ struct MediaFileBox {
 // The top-level boxes of the file, up to the first one that does not fit in it.
 std::vector<MediaFileBox> topLevelBoxes(const QString &path);
 
-int countBoxes(const std::vector<MediaFileBox> &boxes, const QByteArray &type);
-
 } // namespace murva::test

@@ -19,7 +19,6 @@
 namespace murva {
 namespace {
 
-using test::countBoxes;
 using test::topLevelBoxes;
 
 const MediaTrackInfo *trackOfKind(const MediaFileInfo &info, MediaTrackInfo::Kind kind)
@@ -68,7 +67,7 @@ TEST_F(Mp4WriterTest, PictureAndSoundReadBackWithTheirSettingsAndLength)
     EXPECT_EQ(audio->channels, 1);
     EXPECT_NEAR(info->durationSec, 12.0, 0.1);
     // One fragment for each started 10 s: 0-10 s and 10-12 s.
-    EXPECT_EQ(countBoxes(topLevelBoxes(path("call.mp4")), "moof"), 2);
+    EXPECT_EQ(std::ranges::count(topLevelBoxes(path("call.mp4")), "moof", &test::MediaFileBox::type), 2);
 }
 
 // Written over an old file, which it replaces, and readable by its owner alone.

@@ -237,7 +237,8 @@ TEST(PulseSoundCapture, OutlivesItsDevicesAndTakesUpNewOnes)
     EXPECT_EQ(log.brokenCount(), 0);
 
     const std::int64_t addedNs = monotonicNowNs();
-    ASSERT_TRUE(server.addOutput("headphones"));
+    ASSERT_TRUE(server.control({"load-module", "module-null-sink", "sink_name=headphones"}));
+    ASSERT_TRUE(server.control({"set-default-sink", "headphones"}));
     ASSERT_TRUE(server.addMicrophone("headset"));
     const auto heardSinceAdded = [&](Side side) {
         const auto buffers = log.buffers(side);

@@ -64,6 +64,8 @@ TEST_F(ServiceSignIn, ConnectRunsTheWholeBrowserSignIn)
     }
     EXPECT_EQ(paths, (QStringList{"GET /.well-known/oauth-authorization-server", "POST /oauth/register",
                                   "GET /oauth/authorize", "POST /oauth/token"}));
+    // Registered under the app's name, which the service shows when it asks for consent.
+    EXPECT_EQ(bodyOf(service.requests("/oauth/register")[0])["client_name"].toString(), "Murva Recorder test");
 
     // The stored token opens the API, and the user it names is remembered.
     RecorderAPI api(service.base(), [this, id]() { return signIn->accessToken(id); });

@@ -54,7 +54,7 @@ protected:
 // The decoding itself is proven in tests/core/api.
 TEST_F(RecorderApiService, MeSendsTheBearerTokenAndDecodesTheUser)
 {
-    service.setMe(QJsonObject{{"app", "Acme Notes"}, {"email", "host@example.com"}});
+    service.setReply("me", QJsonObject{{"app", "Acme Notes"}, {"email", "host@example.com"}});
     EXPECT_EQ(await(client().me()).app, "Acme Notes");
 
     const QJsonArray requests = service.requests();
@@ -142,12 +142,12 @@ TEST_F(RecorderApiService, ReadyPassesOtherFailuresOnAtOnce)
 
 TEST_F(RecorderApiService, MeetingRequests)
 {
-    service.setUpcoming(QJsonObject{{"meetings", QJsonArray{}}});
+    service.setReply("upcoming", QJsonObject{{"meetings", QJsonArray{}}});
     const auto upcoming = await(client().upcoming(SystemTime{std::chrono::milliseconds(2500)}));
     EXPECT_EQ(upcoming, std::vector<UpcomingMeeting>{});
     EXPECT_EQ(service.requests("/recorder/upcoming")[0].toObject()["query"].toString(), "until=2500");
 
-    service.setTitles(QJsonObject{{"titles", QJsonArray{QJsonObject{{"meetingId", "m1"}, {"title", "Kick-off"}}}}});
+    service.setReply("titles", QJsonObject{{"titles", QJsonArray{QJsonObject{{"meetingId", "m1"}, {"title", "Kick-off"}}}}});
     EXPECT_EQ(await(client().recentInfo({"m1", "m2"})).titles.value("m1"), "Kick-off");
     EXPECT_EQ(bodyOf(service.requests("/recorder/titles")[0]), (QJsonObject{{"meetingIds", QJsonArray{"m1", "m2"}}}));
 }

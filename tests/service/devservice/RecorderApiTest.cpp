@@ -18,17 +18,20 @@ protected:
         token = service.issueToken("host@example.com");
     }
 
-    HttpAnswer api(const QByteArray &method, const QString &path, const QJsonObject &body = {})
+    // A call of the recorder API as the recorder makes it.
+    HttpAnswer post(const QString &path, const QJsonObject &body)
     {
-        return callApi(method, service.url(path), token, body);
+        return send("POST", service.url(path),
+                    {{"Authorization", "Bearer " + token.toUtf8()}, {"Content-Type", "application/json"}},
+                    QJsonDocument(body).toJson(QJsonDocument::Compact));
     }
 
     QString begin(qint64 bytes = 5)
     {
-        const HttpAnswer answer = api("POST", "/recorder/begin",
-                                      {{"title", "Weekly"}, {"at", 1000}, {"people", QJsonArray{}}, {"bytes", bytes},
-                                       {"durationSec", 3}, {"transcript", ""},
-                                       {"turns", QJsonArray{QJsonObject{{"from", 0}, {"to", 1.5}, {"who", "host"}}}}});
+        const HttpAnswer answer = post("/recorder/begin",
+                                       {{"title", "Weekly"}, {"at", 1000}, {"people", QJsonArray{}}, {"bytes", bytes},
+                                        {"durationSec", 3}, {"transcript", ""},
+                                        {"turns", QJsonArray{QJsonObject{{"from", 0}, {"to", 1.5}, {"who", "host"}}}}});
         EXPECT_EQ(answer.status, 200) << answer.body.constData();
         return answer.json().value("meetingId").toString();
     }
@@ -41,19 +44,19 @@ TEST_F(RecorderApiTest, MeetingsOfOneUserStayHiddenFromAnother)
 {
     const QString meetingId = begin();
     token = service.issueToken("guest@example.com");
-    EXPECT_EQ(api("POST", "/recorder/ready", {{"meetingId", meetingId}}).status, 404);
-    EXPECT_EQ(api("POST", "/recorder/titles", {{"meetingIds", QJsonArray{meetingId}}}).json().value("titles"),
+    EXPECT_EQ(post("/recorder/ready", {{"meetingId", meetingId}}).status, 404);
+    EXPECT_EQ(post("/recorder/titles", {{"meetingIds", QJsonArray{meetingId}}}).json().value("titles"),
               QJsonArray{});
 }
 
 TEST_F(RecorderApiTest, RefusesMalformedBegins)
 {
-    EXPECT_EQ(api("POST", "/recorder/begin", {{"title", "No size"}, {"at", 1}, {"durationSec", 1}, {"turns", QJsonArray{}}})
+    EXPECT_EQ(post("/recorder/begin", {{"title", "No size"}, {"at", 1}, {"durationSec", 1}, {"turns", QJsonArray{}}})
                   .status,
               400);
-    EXPECT_EQ(api("POST", "/recorder/begin",
-                  {{"title", "Bad turn"}, {"at", 1}, {"bytes", 9}, {"durationSec", 1},
-                   {"turns", QJsonArray{QJsonObject{{"from", 0}, {"to", 1}, {"who", "nobody"}}}}})
+    EXPECT_EQ(post("/recorder/begin",
+                   {{"title", "Bad turn"}, {"at", 1}, {"bytes", 9}, {"durationSec", 1},
+                    {"turns", QJsonArray{QJsonObject{{"from", 0}, {"to", 1}, {"who", "nobody"}}}}})
                   .status,
               400);
     EXPECT_TRUE(service.meetings().isEmpty());
@@ -62,8 +65,8 @@ TEST_F(RecorderApiTest, RefusesMalformedBegins)
 TEST_F(RecorderApiTest, InjectedRepliesReplaceTheNextCallsOnlyAndTakeNoEffect)
 {
     service.inject("/recorder/begin", 403, R"({"ok": false, "error": "noCredits"})");
-    const HttpAnswer refused = api("POST", "/recorder/begin",
-                                   {{"title", "X"}, {"at", 1}, {"bytes", 9}, {"durationSec", 1}, {"turns", QJsonArray{}}});
+    const HttpAnswer refused = post("/recorder/begin",
+                                    {{"title", "X"}, {"at", 1}, {"bytes", 9}, {"durationSec", 1}, {"turns", QJsonArray{}}});
     EXPECT_EQ(refused.status, 403);
     EXPECT_EQ(refused.json().value("error"), "noCredits");
     EXPECT_TRUE(service.meetings().isEmpty());

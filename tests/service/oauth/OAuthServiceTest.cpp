@@ -7,7 +7,6 @@
 #include "support/AwaitTask.h"
 #include "support/DevService.h"
 
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 
@@ -39,12 +38,6 @@ protected:
         return code;
     }
 
-    OAuth::TokenReply signIn(const QString &verifier)
-    {
-        const QString code = test::await(authorize(verifier));
-        return test::await(OAuth::exchangeCode(network, discovery, code, verifier, callback->redirectUri(), clientId));
-    }
-
     test::DevService service = test::DevService::fromEnvironment();
     QNetworkAccessManager network;
     test::FollowingBrowser browser;
@@ -54,45 +47,6 @@ protected:
     const QDateTime now = QDateTime::fromSecsSinceEpoch(1'800'000'000, Qt::UTC);
 };
 
-TEST_F(OAuthService, DiscoversAndRegistersAPublicClient)
-{
-    EXPECT_EQ(discovery.token.host(), service.base().host());
-    EXPECT_EQ(discovery.token.port(), service.base().port());
-    EXPECT_FALSE(clientId.isEmpty());
-
-    const QJsonArray registrations = service.requests(discovery.registration.path());
-    ASSERT_EQ(registrations.size(), 1);
-    const QJsonObject request = registrations.first().toObject();
-    EXPECT_EQ(request.value("method").toString(), "POST");
-    EXPECT_EQ(request.value("headers").toObject().value("content-type").toString(), "application/json");
-    const QJsonObject body = QJsonDocument::fromJson(request.value("body").toString().toUtf8()).object();
-    EXPECT_EQ(body.value("client_name").toString(), "Murva Recorder");
-    EXPECT_EQ(body.value("redirect_uris").toArray(), QJsonArray{callback->redirectUri()});
-
-    // Each sign-in registers anew.
-    EXPECT_NE(test::await(OAuth::registerClient(network, discovery, "Murva Recorder", callback->redirectUri())),
-              clientId);
-}
-
-TEST_F(OAuthService, ExchangesTheCodeAndRefreshes)
-{
-    const QString verifier = OAuth::randomToken(32);
-    const OAuth::TokenReply exchanged = signIn(verifier);
-    ASSERT_EQ(exchanged.status, 200) << exchanged.body.toStdString();
-    const auto tokens = OAuth::tokens(exchanged.body, now);
-    ASSERT_TRUE(tokens);
-    EXPECT_EQ(tokens->expiresAt, now.addSecs(3540));
-
-    const QJsonObject sent = service.requests(discovery.token.path()).first().toObject();
-    EXPECT_EQ(sent.value("headers").toObject().value("content-type").toString(), "application/x-www-form-urlencoded");
-
-    const OAuth::TokenReply refreshed = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
-    ASSERT_EQ(refreshed.status, 200) << refreshed.body.toStdString();
-    const auto renewed = OAuth::tokens(refreshed.body, now);
-    ASSERT_TRUE(renewed);
-    EXPECT_NE(renewed->accessToken, tokens->accessToken);
-}
-
 TEST_F(OAuthService, TheCodeNeedsItsOwnVerifier)
 {
     const QString code = test::await(authorize(OAuth::randomToken(32)));
@@ -100,24 +54,6 @@ TEST_F(OAuthService, TheCodeNeedsItsOwnVerifier)
         OAuth::exchangeCode(network, discovery, code, OAuth::randomToken(32), callback->redirectUri(), clientId));
     EXPECT_EQ(reply.status, 400);
     EXPECT_EQ(OAuth::tokens(reply.body, now), std::nullopt);
-}
-
-TEST_F(OAuthService, TokenEndpointFaults)
-{
-    service.oauth({{"accessTokenLifetimeSec", 30}});
-    const auto tokens = OAuth::tokens(signIn(OAuth::randomToken(32)).body, now);
-    ASSERT_TRUE(tokens);
-    EXPECT_EQ(tokens->expiresAt, now);
-
-    service.oauth({{"failToken500", true}});
-    const OAuth::TokenReply failed = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
-    EXPECT_EQ(failed.status, 500);
-    EXPECT_FALSE(OAuth::refusedRefresh(failed.status));
-    EXPECT_EQ(OAuth::tokens(failed.body, now), std::nullopt);
-
-    service.oauth({{"failToken500", false}, {"refuseRefresh", true}});
-    const OAuth::TokenReply refused = test::await(OAuth::refresh(network, discovery, tokens->refreshToken, clientId));
-    EXPECT_TRUE(OAuth::refusedRefresh(refused.status)) << refused.status;
 }
 
 TEST_F(OAuthService, ADeniedAuthorizationFailsTheSignIn)

@@ -236,16 +236,6 @@ TEST_F(SaverService, LostConnectionKeepsTheAddressForARetry)
     EXPECT_EQ(service.requests("/recorder/begin").size(), 1); // only the one made by hand
 }
 
-TEST_F(SaverService, RefusedUploadIsCancelled)
-{
-    const Recording recording = ended("r7");
-    service.inject("/upload/*", 403, R"({"ok": false, "error": "failed"})");
-    EXPECT_EQ(save(recording), Saver::Outcome::failed(SaveError::notUploaded));
-    expectKeptForRetry("r7");
-    EXPECT_FALSE(store.get("r7")->begun);
-    EXPECT_EQ(service.requests("/recorder/cancel").size(), 1);
-}
-
 TEST_F(SaverService, MissingVideoCancelsAndForgetsTheRecord)
 {
     Recording recording = ended("r8");
@@ -267,6 +257,8 @@ TEST_F(SaverService, MissingVideoCancelsAndForgetsTheRecord)
     EXPECT_EQ(service.requests().size(), before);
 }
 
+// Any failed upload (an HTTP refusal is Upload's business, tests/app/saving) cancels the
+// meeting and forgets the address, so the next try begins afresh.
 TEST_F(SaverService, UploadsOnlyToWebAddresses)
 {
     // A broken or hostile service hands out a local file as the upload address.

@@ -1,7 +1,8 @@
 // The desktop app signed in against the local service, on the private display, with a
 // stand-in panel on a private session bus: the tray menu reaches the model, the bar
-// follows the phases at its place without taking the focus, and quitting, a second
-// launch or a lost X server never lose a recording.
+// follows the phases at its place without taking the focus, a second launch waits for
+// a first that is quitting, and a lost X server never loses a recording. (That quitting
+// keeps a recording for the next launch is LeftoversTest's: both apps quit the same way.)
 #include "PanelBus.h"
 
 #include "EndToEndTest.h"
@@ -199,30 +200,6 @@ TEST_F(DesktopRecorderTest, ReadyMenuClicksReachTheModelAndTheBarKeepsOutOfTheWa
 
     ASSERT_TRUE(click(*menu, QStringLiteral("Settings…")));
     EXPECT_TRUE(recorder->waitUntil([] { return shownWindow(QStringLiteral("Settings"), false).has_value(); }, startSec));
-}
-
-// The menu's Quit during a recorded call: the app waits for the recording to be kept,
-// and the next launch saves it. SIGTERM takes the same way out (see the second launch).
-TEST_F(DesktopRecorderTest, QuittingDuringARecordingKeepsItForTheNextLaunch)
-{
-    ASSERT_FALSE(recorder->launchAndSignIn().isEmpty()) << qPrintable(recorder->output());
-    const std::optional<ExportedMenu> menu = menuShowing(recordNow);
-    ASSERT_TRUE(menu);
-    std::unique_ptr<SimulatedCall> call;
-    ASSERT_NO_FATAL_FAILURE(startRecordedCall(call, 60));
-    recorder->keepReading(15);
-
-    ASSERT_TRUE(click(*menu, QStringLiteral("Quit")));
-    ASSERT_TRUE(recorder->waitForLine(QStringLiteral("kept \\d+ s to save at the next launch"), 20))
-        << qPrintable(recorder->output());
-    ASSERT_TRUE(recorder->waitForExit(20));
-    EXPECT_FALSE(recorder->crashed());
-    EXPECT_EQ(recorder->exitCode(), 0);
-    call->hangUp();
-    ASSERT_NO_FATAL_FAILURE(expectOneLeftover(QStringLiteral("failed")));
-
-    recorder->setMode(RecorderRun::Mode::headless);
-    relaunchAndExpectSaved();
 }
 
 // Its own X server dies 12 s into a recorded call: the app cannot go on, but the file
