@@ -113,6 +113,11 @@ TEST(Segmenter, FlushClosesWhateverIsOpen)
     EXPECT_FALSE(segmenter.flush());
     EXPECT_EQ(segmenter.frames + segmenter.speechFrames + segmenter.silentFrames, 0);
     EXPECT_EQ(segmenter.startSec, 9.0);
+
+    // Exactly the minimum of speech (one frame here) is enough.
+    segmenter.minSpeechSec = Segmenter::frameSec;
+    segmenter.push(loud, 12.0);
+    EXPECT_EQ(segmenter.flush(), (Phrase{12.0, 12.0 + Segmenter::frameSec}));
 }
 
 } // namespace
