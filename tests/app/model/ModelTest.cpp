@@ -1,6 +1,7 @@
 #include "ModelFakes.h"
 
 #include "support/AwaitTask.h"
+#include "support/Files.h"
 #include "screen/ScreenAccess.h"
 #include "settings/Settings.h"
 
@@ -286,9 +287,7 @@ TEST_F(ModelTest, LeftoversAreSavedAtLaunchByWhatTheirFilesHold)
         record.status = status;
         record.durationSec = status == Recording::Status::recording ? 0 : 25;
         store->put(record);
-        QFile video(store->videoPath(id));
-        video.open(QIODevice::WriteOnly);
-        video.write("x");
+        writeFile(store->videoPath(id), "x");
     };
     leftover(QStringLiteral("CRASHED-30"), Recording::Status::recording);
     leftover(QStringLiteral("CRASHED-4"), Recording::Status::recording);
