@@ -108,12 +108,7 @@ private:
 
 std::optional<SaveError> uploadFailure(const QString &file, StatusServer &server)
 {
-    try {
-        await(Upload::put(file, server.address(), {}));
-    } catch (SaveError error) {
-        return error;
-    }
-    return std::nullopt;
+    return thrownBy<SaveError>(Upload::put(file, server.address(), {}));
 }
 
 class Upload : public testing::Test {
