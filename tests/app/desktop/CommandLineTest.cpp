@@ -35,22 +35,16 @@ TEST(SelfTestOptions, ASecondsNumberAndAPathMakeASelfTestWithItsCompanions)
 {
     struct Case {
         QStringList arguments;
-        std::optional<SelfTestOptions> selfTest; // only the fields below are compared
+        std::optional<SelfTestOptions> selfTest;
         bool listWindows = false;
     };
-    const auto selfTest = [](double seconds, QString path, bool switchTargets, bool browser, bool soundOnly) {
-        SelfTestOptions options;
-        options.seconds = seconds;
-        options.path = path;
-        options.switchTargets = switchTargets;
-        options.browser = browser;
-        options.soundOnly = soundOnly;
-        return std::optional(options);
+    const auto fields = [](const SelfTestOptions &options) {
+        return std::tie(options.seconds, options.path, options.soundOnly, options.browser, options.switchTargets);
     };
     const Case cases[] = {
         {{"--switch", "--self-test", "6.5", "/tmp/a.mp4", "--browser", "--sound-only"},
-         selfTest(6.5, "/tmp/a.mp4", true, true, true)},
-        {{"--self-test", "6", "t.mp4"}, selfTest(6, "t.mp4", false, false, false)},
+         SelfTestOptions{6.5, "/tmp/a.mp4", true, true, true}},
+        {{"--self-test", "6", "t.mp4"}, SelfTestOptions{6, "t.mp4"}},
         {{"--self-test", "six", "/tmp/a.mp4"}, std::nullopt},
         {{"--self-test", "6"}, std::nullopt},
         {{"--self-test"}, std::nullopt},
@@ -61,17 +55,15 @@ TEST(SelfTestOptions, ASecondsNumberAndAPathMakeASelfTestWithItsCompanions)
         {{"--self-test", "nan", "/tmp/a.mp4"}, std::nullopt},
         // Only the first --self-test counts.
         {{"--self-test", "x", "y", "--self-test", "3", "z.mp4"}, std::nullopt},
-        {{"--list-windows", "--self-test", "3", "z.mp4"}, selfTest(3, "z.mp4", false, false, false), true},
+        {{"--list-windows", "--self-test", "3", "z.mp4"}, SelfTestOptions{3, "z.mp4"}, true},
     };
     for (const Case &test : cases) {
         SCOPED_TRACE(qPrintable(test.arguments.join(u' ')));
-        const CommandLine options = CommandLine::parse(QStringList{"murva-recorder"} + test.arguments);
+        const CommandLine options = parse(test.arguments);
         EXPECT_EQ(options.listWindows, test.listWindows);
         ASSERT_EQ(options.selfTest.has_value(), test.selfTest.has_value());
         if (test.selfTest) {
-            const SelfTestOptions &got = *options.selfTest, &want = *test.selfTest;
-            EXPECT_EQ(std::tie(got.seconds, got.path, got.switchTargets, got.browser, got.soundOnly),
-                      std::tie(want.seconds, want.path, want.switchTargets, want.browser, want.soundOnly));
+            EXPECT_EQ(fields(*options.selfTest), fields(*test.selfTest));
         }
     }
 }

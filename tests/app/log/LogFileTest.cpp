@@ -1,25 +1,20 @@
 #include "log/Log.h"
 #include "log/LogFile.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimeZone>
 
-#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <thread>
 
 using namespace murva;
-using testing::ElementsAre;
+using murva::test::readFile;
 
 namespace {
-
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void fillTo(const QString &path, qint64 bytes)
 {
@@ -54,14 +49,14 @@ TEST(LogFile, RotatesOnlyAboveTheThresholdAndReplacesTheOldGeneration)
     // Now above: the next line starts a new file, the old content moves aside.
     log.append("first of the new file\n");
     log.flush();
-    EXPECT_EQ(contents(log.path()), "first of the new file\n");
+    EXPECT_EQ(readFile(log.path()), "first of the new file\n");
     EXPECT_EQ(QFileInfo(log.oldPath()).size(), LogFile::kRotateAboveBytes + 17);
 
     // A second rotation replaces the earlier old generation.
     fillTo(log.path(), LogFile::kRotateAboveBytes + 1);
     log.append("again\n");
     log.flush();
-    EXPECT_EQ(contents(log.path()), "again\n");
+    EXPECT_EQ(readFile(log.path()), "again\n");
     EXPECT_EQ(QFileInfo(log.oldPath()).size(), LogFile::kRotateAboveBytes + 1);
 }
 
@@ -74,7 +69,7 @@ TEST(LogFile, RecreatesADeletedFileButNeverItsFolder)
     ASSERT_TRUE(QFile::remove(log.path()));
     log.append("two\n");
     log.flush();
-    EXPECT_EQ(contents(log.path()), "two\n");
+    EXPECT_EQ(readFile(log.path()), "two\n");
 
     LogFile lost(dir.filePath("missing/folder/Murva Recorder.log"));
     lost.append("dropped\n");
@@ -117,7 +112,7 @@ TEST(LogFile, LinesFromManyThreadsStayWholeAndInPerThreadOrder)
     log.flush();
 
     std::vector<int> next(threads, 0);
-    const QList<QByteArray> lines = contents(log.path()).split('\n');
+    const QList<QByteArray> lines = readFile(log.path()).split('\n');
     ASSERT_EQ(lines.size(), threads * linesPerThread + 1); // the last split piece is empty
     for (const QByteArray &line : lines.first(threads * linesPerThread)) {
         const QList<QByteArray> words = line.split(' ');

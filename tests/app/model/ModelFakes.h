@@ -172,7 +172,6 @@ public:
         connection.id = id;
         Me me;
         me.app = QStringLiteral("Murva ") + id;
-        me.locale = QStringLiteral("en");
         me.meetingsUrl = QUrl(QStringLiteral("https://app.example.com/meetings"));
         connection.me = me;
         return connection;

@@ -1,6 +1,7 @@
 #include "ModelFakes.h"
 
 #include "support/AwaitTask.h"
+#include "support/Files.h"
 #include "screen/ScreenAccess.h"
 #include "settings/Settings.h"
 
@@ -55,6 +56,14 @@ protected:
         clock->advance(durationSec);
         model->handle(CallEvent::ended());
         return id;
+    }
+
+    // A record of a call `minutes` after the clock's start, for the test to store.
+    Recording stored(const QString &id, Recording::Status status, int minutes = 0) const
+    {
+        Recording record(id, QStringLiteral("Call"), CallApp::zoom, clock->now() + std::chrono::minutes(minutes));
+        record.status = status;
+        return record;
     }
 
     std::shared_ptr<FakeScreen> screen = std::make_shared<FakeScreen>();
@@ -239,8 +248,7 @@ TEST_F(ModelTest, ASignInFailureIsShownOnlyOnceTheAccountsAreReloaded)
 
 TEST_F(ModelTest, ARecordingOfARemovedAccountIsNeverSentWithAnotherAccount)
 {
-    Recording orphan(QStringLiteral("ORPHAN"), QStringLiteral("Call"), CallApp::zoom, clock->now());
-    orphan.status = Recording::Status::failed;
+    Recording orphan = stored(QStringLiteral("ORPHAN"), Recording::Status::failed);
     orphan.durationSec = 30;
     orphan.connectionId = QStringLiteral("removed");
     store->put(orphan);
@@ -282,13 +290,10 @@ TEST_F(ModelTest, QuittingKeepsALongRecordingForTheNextLaunch)
 TEST_F(ModelTest, LeftoversAreSavedAtLaunchByWhatTheirFilesHold)
 {
     auto leftover = [&](const QString &id, Recording::Status status) {
-        Recording record(id, QStringLiteral("Call ") + id, CallApp::meet, clock->now());
-        record.status = status;
+        Recording record = stored(id, status);
         record.durationSec = status == Recording::Status::recording ? 0 : 25;
         store->put(record);
-        QFile video(store->videoPath(id));
-        video.open(QIODevice::WriteOnly);
-        video.write("x");
+        writeFile(store->videoPath(id), "x");
     };
     leftover(QStringLiteral("CRASHED-30"), Recording::Status::recording);
     leftover(QStringLiteral("CRASHED-4"), Recording::Status::recording);
@@ -325,9 +330,7 @@ TEST_F(ModelTest, LeftoversAreSavedAtLaunchByWhatTheirFilesHold)
 
 TEST_F(ModelTest, LeftoversWaitWhileSignedOut)
 {
-    Recording record(QStringLiteral("WAITING"), QStringLiteral("Call"), CallApp::meet, clock->now());
-    record.status = Recording::Status::failed;
-    store->put(record);
+    store->put(stored(QStringLiteral("WAITING"), Recording::Status::failed));
     accounts->list.clear();
     accounts->active.reset();
     launch();
@@ -392,8 +395,7 @@ TEST_F(ModelTest, SampleMeetingsReplaceEvenAFailedAnswer)
 
 TEST_F(ModelTest, TheClockFetchesOnItsSchedule)
 {
-    Recording known(QStringLiteral("KNOWN"), QStringLiteral("Call"), CallApp::zoom, clock->now());
-    known.status = Recording::Status::saved;
+    Recording known = stored(QStringLiteral("KNOWN"), Recording::Status::saved);
     known.begun = Begun{QStringLiteral("m-known"), QStringLiteral("https://up.example.com/x"), clock->now()};
     store->put(known);
     service->recentAnswer.notes.insert(QStringLiteral("m-known"), MeetingNotes::writing());
@@ -538,9 +540,7 @@ QCoro::Task<bool> passes()
 TEST_F(ModelTest, TheScreenIsCheckedAtLaunchOnlyOnceAndLeftoversStillSave)
 {
     Settings().setScreenChecked(false);
-    Recording leftover(QStringLiteral("LEFT"), QStringLiteral("Call"), CallApp::zoom, clock->now());
-    leftover.status = Recording::Status::failed;
-    store->put(leftover);
+    store->put(stored(QStringLiteral("LEFT"), Recording::Status::failed));
     int checks = 0;
     checkScreen = [&checks] {
         ++checks;
@@ -561,10 +561,7 @@ TEST_F(ModelTest, TheScreenIsCheckedAtLaunchOnlyOnceAndLeftoversStillSave)
 TEST_F(ModelTest, RecentHoldsTheFiveNewestSavedRecordings)
 {
     for (int index = 0; index < 7; ++index) {
-        Recording record(QString::number(index), QStringLiteral("Call"), CallApp::zoom,
-                         clock->now() + std::chrono::minutes(index));
-        record.status = index == 6 ? Recording::Status::failed : Recording::Status::saved;
-        store->put(record);
+        store->put(stored(QString::number(index), index == 6 ? Recording::Status::failed : Recording::Status::saved, index));
     }
     launch();
     QStringList ids;
@@ -579,8 +576,7 @@ TEST_F(ModelTest, AMeetingOpensWithTheAccountOfItsRecording)
     accounts->list.push_back(FakeAccounts::account(QStringLiteral("B")));
     int minute = 0;
     for (const QString &account : {QStringLiteral("B"), QStringLiteral("A")}) {
-        Recording record(account, QStringLiteral("Call"), CallApp::zoom, clock->now() + std::chrono::minutes(++minute));
-        record.status = Recording::Status::saved;
+        Recording record = stored(account, Recording::Status::saved, ++minute);
         record.begun = Begun{QStringLiteral("m-") + account, QStringLiteral("https://up.example.com/x"), clock->now()};
         record.connectionId = account;
         store->put(record);

@@ -1,8 +1,8 @@
 #include "settings/Settings.h"
 
+#include "support/Files.h"
 #include "support/Version.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -15,10 +15,7 @@ namespace {
 Settings settingsWithFile(const QTemporaryDir &dir, const QByteArray &text)
 {
     const QString path = dir.filePath("settings.conf");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(text);
-    file.close();
+    test::writeFile(path, text);
     return Settings(path);
 }
 

@@ -7,44 +7,34 @@
 namespace murva {
 namespace {
 
-std::optional<SaveError> of(int status, const char *body)
+// 401 is always a sign-in; other 2xx replies succeed unless "ok" is the boolean false;
+// other statuses take the named kind, never offline.
+TEST(SaveErrorOfReply, StatusAndBody)
 {
-    return saveErrorOf(status, QByteArray(body));
-}
-
-TEST(SaveErrorOfReply, UnauthorisedIsAlwaysSignIn)
-{
-    EXPECT_EQ(of(401, R"({"ok": true})"), SaveError::signIn);
-    EXPECT_EQ(of(401, R"({"error": "notOnTeam"})"), SaveError::signIn);
-    EXPECT_EQ(of(401, ""), SaveError::signIn);
-}
-
-TEST(SaveErrorOfReply, SuccessUnlessOkIsTheBooleanFalse)
-{
-    for (const char *body : {"", "not json", "[1, 2]", "{}", R"({"ok": "false"})", R"({"ok": true})",
-                             R"({"ok": 0, "error": "tooBig"})"}) {
-        EXPECT_EQ(of(200, body), std::nullopt) << body;
+    const struct {
+        int status;
+        const char *body;
+        std::optional<SaveError> expected;
+    } cases[] = {
+        {401, R"({"ok": true})", SaveError::signIn}, {401, R"({"error": "notOnTeam"})", SaveError::signIn},
+        {401, "", SaveError::signIn},
+        {200, "", std::nullopt}, {200, "not json", std::nullopt}, {200, "[1, 2]", std::nullopt},
+        {200, "{}", std::nullopt}, {200, R"({"ok": "false"})", std::nullopt}, {200, R"({"ok": true})", std::nullopt},
+        {200, R"({"ok": 0, "error": "tooBig"})", std::nullopt}, {204, "", std::nullopt}, {299, "{}", std::nullopt},
+        {200, R"({"ok": false})", SaveError::failed},
+        {200, R"({"ok": false, "error": "notUploaded"})", SaveError::notUploaded},
+        {403, R"({"error": "notOnTeam"})", SaveError::notOnTeam}, {413, R"({"error": "tooBig"})", SaveError::tooBig},
+        {426, R"({"ok": true, "error": "appNeedsUpdate"})", SaveError::appNeedsUpdate},
+        {500, R"({"error": "offline"})", SaveError::failed},
+        {400, R"({"error": "NotOnTeam"})", SaveError::failed}, // names are case-sensitive
+        {400, R"({"error": 7})", SaveError::failed}, {404, "", SaveError::failed},
+        {500, "<html>Internal Server Error</html>", SaveError::failed}, {302, "{}", SaveError::failed},
+        // Status 0: a reply that is not HTTP.
+        {0, "{}", SaveError::failed}, {0, R"({"error": "noCredits"})", SaveError::noCredits},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(saveErrorOf(c.status, QByteArray(c.body)), c.expected) << c.status << " " << c.body;
     }
-    EXPECT_EQ(of(204, ""), std::nullopt);
-    EXPECT_EQ(of(299, "{}"), std::nullopt);
-    EXPECT_EQ(of(200, R"({"ok": false})"), SaveError::failed);
-    EXPECT_EQ(of(200, R"({"ok": false, "error": "notUploaded"})"), SaveError::notUploaded);
-}
-
-TEST(SaveErrorOfReply, OtherStatusesTakeTheNamedKindButNeverOffline)
-{
-    EXPECT_EQ(of(403, R"({"error": "notOnTeam"})"), SaveError::notOnTeam);
-    EXPECT_EQ(of(413, R"({"error": "tooBig"})"), SaveError::tooBig);
-    EXPECT_EQ(of(426, R"({"ok": true, "error": "appNeedsUpdate"})"), SaveError::appNeedsUpdate);
-    EXPECT_EQ(of(500, R"({"error": "offline"})"), SaveError::failed);
-    EXPECT_EQ(of(400, R"({"error": "NotOnTeam"})"), SaveError::failed); // names are case-sensitive
-    EXPECT_EQ(of(400, R"({"error": 7})"), SaveError::failed);
-    EXPECT_EQ(of(404, ""), SaveError::failed);
-    EXPECT_EQ(of(500, "<html>Internal Server Error</html>"), SaveError::failed);
-    EXPECT_EQ(of(302, "{}"), SaveError::failed);
-    // Status 0: a reply that is not HTTP.
-    EXPECT_EQ(of(0, "{}"), SaveError::failed);
-    EXPECT_EQ(of(0, R"({"error": "noCredits"})"), SaveError::noCredits);
 }
 
 TEST(SaveErrorOfTransfer, OnlyAMissingOrLostNetworkIsOffline)

@@ -35,6 +35,7 @@ const QUrl meetUrl(QStringLiteral("https://meet.google.com/abc-defg-hij"));
 const CallPage meetWithUrl{CallApp::meet, meetUrl};
 const CallPage meetWithoutUrl{CallApp::meet, std::nullopt};
 const Snapshot silence{};
+const Snapshot browserSoundOnly{{}, {browser}, std::nullopt}; // no microphone, no call page
 
 // Observations at whole or fractional seconds from an arbitrary start.
 class Watch {
@@ -85,12 +86,11 @@ TEST(CallWatch, ActivityInTheMiddleRestartsTheQuietStretch)
 
 TEST(CallWatch, BrowserPlayingSoundWithoutPageGetsTwoMinutesOfGrace)
 {
-    const Snapshot soundOnly{{}, {browser}, std::nullopt};
     Watch w;
     w.at(0, {{browser}, {}, meetWithUrl});
-    EXPECT_EQ(w.at(10, soundOnly), std::nullopt);
-    EXPECT_EQ(w.at(129.9, soundOnly), std::nullopt);
-    EXPECT_EQ(w.at(130, soundOnly), CallEvent::ended());
+    EXPECT_EQ(w.at(10, browserSoundOnly), std::nullopt);
+    EXPECT_EQ(w.at(129.9, browserSoundOnly), std::nullopt);
+    EXPECT_EQ(w.at(130, browserSoundOnly), CallEvent::ended());
 
     Watch withPage;
     withPage.at(0, {{browser}, {}, meetWithUrl});
@@ -100,18 +100,17 @@ TEST(CallWatch, BrowserPlayingSoundWithoutPageGetsTwoMinutesOfGrace)
 
 TEST(CallWatch, QuietStretchOutlivesAChangeOfLimit)
 {
-    const Snapshot soundOnly{{}, {browser}, std::nullopt};
     Watch w;
     w.at(0, {{browser}, {}, std::nullopt});
-    w.at(1, soundOnly);
+    w.at(1, browserSoundOnly);
     EXPECT_EQ(w.at(11, silence), CallEvent::ended()); // quiet since 1 s, under the short limit
 
     Watch reverse;
     reverse.at(0, {{browser}, {}, std::nullopt});
     reverse.at(1, silence);
-    EXPECT_EQ(reverse.at(5.9, soundOnly), std::nullopt);
-    EXPECT_EQ(reverse.at(120.9, soundOnly), std::nullopt);
-    EXPECT_EQ(reverse.at(121, soundOnly), CallEvent::ended());
+    EXPECT_EQ(reverse.at(5.9, browserSoundOnly), std::nullopt);
+    EXPECT_EQ(reverse.at(120.9, browserSoundOnly), std::nullopt);
+    EXPECT_EQ(reverse.at(121, browserSoundOnly), CallEvent::ended());
 }
 
 TEST(CallWatch, BrowserCallImprovesAtMostTwice)

@@ -50,11 +50,9 @@ TEST_F(RecordingStoreTest, PutThenGetGivesTheRecordStampedWithTheWriteTime)
     EXPECT_TRUE(QFileInfo(folder()).isDir());
     Recording recording = sampleRecording("r1", morning());
     recording.begun = Begun{"m1", "https://upload.example/r1", morning(30)};
-    const Recording before = recording;
 
     clock.now = morning(90) + std::chrono::nanoseconds(250'000);
     store.put(recording);
-    EXPECT_EQ(recording, before) << "the caller's value stays as it was";
     Recording expected = recording;
     expected.updatedAt = clock.now;
     EXPECT_EQ(store.get("r1"), expected);

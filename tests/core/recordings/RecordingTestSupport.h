@@ -1,8 +1,7 @@
 #pragma once
 
 #include "recordings/RecordingStore.h"
-
-#include <QFile>
+#include "support/Files.h"
 
 #include <atomic>
 #include <ostream>
@@ -38,18 +37,6 @@ inline Recording sampleRecording(const QString &id, SystemTime at, Recording::St
     recording.turns = {{0.0, 12.3, Side::host}, {11.9, 40.1, Side::guests}};
     recording.status = status;
     return recording;
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace test

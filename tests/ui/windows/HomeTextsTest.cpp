@@ -19,10 +19,10 @@ QString t(const char *key, const QVariantList &arguments = {})
 const Calendar utc{QTimeZone::utc()};
 // A Wednesday, 10:00.
 const SystemTime wednesday = timeFromQDateTime(QDateTime(QDate(2026, 3, 4), QTime(10, 0), QTimeZone::utc()));
+const QLocale locale = H::appLocale(QStringLiteral("en"), QLocale(QStringLiteral("en_US")));
 
 TEST(HomeTexts, WhenCountsDownUpToEightHoursThenNamesTheDay)
 {
-    const QLocale locale = H::appLocale(QStringLiteral("en"), QLocale(QStringLiteral("en_US")));
     EXPECT_EQ(H::whenText(wednesday, wednesday, utc, locale), t("homeNow"));
     EXPECT_EQ(H::whenText(wednesday + 8h, wednesday, utc, locale), *untilText(wednesday + 8h, wednesday));
     const SystemTime late = timeFromQDateTime(QDateTime(QDate(2026, 3, 4), QTime(16, 0), QTimeZone::utc()));
@@ -33,7 +33,6 @@ TEST(HomeTexts, WhenCountsDownUpToEightHoursThenNamesTheDay)
 
 TEST(HomeTexts, DaysOfRecordingsAndCards)
 {
-    const QLocale locale = H::appLocale(QStringLiteral("en"), QLocale(QStringLiteral("en_US")));
     const QString today = H::dayText(wednesday - 1h, wednesday, utc, locale);
     EXPECT_EQ(today, t("homeTodayAt %@", {H::timeText(wednesday - 1h, utc, locale)}));
     EXPECT_TRUE(H::dayText(wednesday - 1h, wednesday, utc, locale).contains(QStringLiteral("9:00")));
