@@ -12,13 +12,16 @@ struct SwsContext;
 
 namespace murva {
 
+struct I420Planes;
+
 // Where a picture of size `source` lands in a frame of size `frame` with its aspect
 // ratio kept: as large as fits, centred, on even coordinates so that the 4:2:0 chroma
 // planes line up with it.
 QRect letterboxRect(QSize source, QSize frame);
 
-// Scales BGRA pictures into one I420 frame of a fixed size, letterboxed with black bars,
-// converting and scaling in a single libswscale pass. The frame persists between calls,
+// Scales BGRA pictures into one I420 frame of a fixed size, letterboxed with black bars:
+// converting and scaling in a single libswscale pass, or converting only when the picture
+// already has the size it takes in the frame. The frame persists between calls,
 // so it still holds the last picture when no new one comes. Used on one thread only.
 class FrameScaler {
 public:
@@ -35,6 +38,7 @@ public:
     const std::vector<std::uint8_t> &frame() const { return i420_; }
 
 private:
+    void scaleWithLibswscale(const BgraImage &image, const I420Planes &target);
     void paintBlack();
 
     QSize frameSize_;
@@ -42,7 +46,7 @@ private:
     int chromaHeight_;
     std::vector<std::uint8_t> i420_;
     SwsContext *context_ = nullptr;
-    QSize contextSource_;
+    QSize layoutSource_;
     QRect placement_;
 };
 

@@ -1,5 +1,6 @@
 #include "picture/CursorOverlay.h"
 #include "picture/FrameScaler.h"
+#include "picture/I420Conversion.h"
 #include "picture/TargetGrabber.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,65 @@ TEST(BlendCursorTest, CutsOffWhatFallsOutsideTheImage)
                                                                       : std::array<int, 3>{0x55, 0x55, 0x55};
             EXPECT_EQ(image.bgr(x, y), expected) << "at " << x << "," << y;
         }
+    }
+}
+
+using Bgr = std::array<std::uint8_t, 3>;
+
+std::vector<std::uint8_t> bgrxPixels(const std::vector<Bgr> &colours)
+{
+    std::vector<std::uint8_t> bytes;
+    for (const Bgr &colour : colours) {
+        bytes.insert(bytes.end(), {colour[0], colour[1], colour[2], 0xff});
+    }
+    return bytes;
+}
+
+TEST(I420ConversionTest, GivesBt601LimitedRangeWithChromaAveragedOverEachBlock)
+{
+    const Bgr black{0, 0, 0}, white{255, 255, 255}, red{0, 0, 255}, blue{255, 0, 0};
+    struct Row {
+        const char *name;
+        std::vector<Bgr> block; // top left, top right, bottom left, bottom right
+        std::array<int, 4> luma;
+        int u, v;
+    } rows[] = {
+        {"black", {black, black, black, black}, {16, 16, 16, 16}, 128, 128},
+        {"white", {white, white, white, white}, {235, 235, 235, 235}, 128, 128},
+        {"red", {red, red, red, red}, {81, 81, 81, 81}, 90, 240},
+        {"green", {{0, 255, 0}, {0, 255, 0}, {0, 255, 0}, {0, 255, 0}}, {145, 145, 145, 145}, 54, 34},
+        {"blue", {blue, blue, blue, blue}, {41, 41, 41, 41}, 240, 110},
+        {"black and white", {black, white, white, black}, {16, 235, 235, 16}, 128, 128},
+        {"half red, half blue", {red, blue, red, blue}, {81, 41, 81, 41}, 165, 175},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        // A stride wider than the row, with a colour in the gap that must never show.
+        std::vector<std::uint8_t> bytes = bgrxPixels({row.block[0], row.block[1], white, row.block[2], row.block[3]});
+        BgraImage image{bytes.data(), 2, 2, 12};
+        std::array<std::uint8_t, 4> luma{};
+        std::uint8_t u = 0, v = 0;
+        convertToI420(image, {luma.data(), 2, &u, &v, 1});
+        for (int at = 0; at < 4; ++at) {
+            EXPECT_NEAR(luma[at], row.luma[at], 1) << "pixel " << at;
+        }
+        EXPECT_NEAR(u, row.u, 1);
+        EXPECT_NEAR(v, row.v, 1);
+    }
+}
+
+// A picture as wide as the frame but shorter needs no scaling: it is converted straight
+// into the middle rows, and the bars above and below stay black.
+TEST(FrameScalerTest, PutsAnUnscaledPictureBetweenBlackBars)
+{
+    FrameScaler scaler({4, 8});
+    std::vector<std::uint8_t> bytes = bgrxPixels(std::vector<Bgr>(4 * 4, Bgr{255, 255, 255}));
+    scaler.scale(BgraImage{bytes.data(), 4, 4, 16});
+    const std::vector<std::uint8_t> &frame = scaler.frame();
+    for (int y = 0; y < 8; ++y) {
+        const bool picture = y >= 2 && y < 6;
+        EXPECT_NEAR(frame[std::size_t(y) * 4], picture ? 235 : 16, 1) << "row " << y;
+        EXPECT_NEAR(frame[32 + std::size_t(y / 2) * 2], 128, 1) << "chroma row " << y / 2;
     }
 }
 
