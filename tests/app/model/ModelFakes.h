@@ -295,9 +295,8 @@ public:
 };
 
 struct FakePermissions : Permissions {
-    bool mic = true;
     bool screen = true;
-    bool microphoneAllowed() override { return mic; }
+    bool microphoneAllowed() override { return true; }
     bool screenAllowed() override { return screen; }
     bool askForMicrophone() override { return true; }
 };
