@@ -12,7 +12,6 @@
 
 #include <cstdint>
 #include <ctime>
-#include <functional>
 #include <optional>
 
 namespace murva::test {

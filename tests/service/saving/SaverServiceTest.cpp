@@ -7,7 +7,6 @@
 #include "support/DevService.h"
 #include "support/Files.h"
 
-#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>

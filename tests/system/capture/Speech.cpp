@@ -1,8 +1,8 @@
 #include "Speech.h"
 
 #include "support/Files.h"
+#include "support/PrivateServers.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cmath>
@@ -16,13 +16,9 @@ QString makeSpeech()
 {
     static QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("speech.wav"));
-    QProcess espeak;
-    espeak.start(QStringLiteral("espeak-ng"),
-                 {QStringLiteral("-w"), path, QStringLiteral("Hello, this is a test of the meeting recorder.")});
-    if (!espeak.waitForFinished(15000) || espeak.exitCode() != 0) {
-        return {};
-    }
-    return path;
+    const bool made = runTool(QStringLiteral("espeak-ng"),
+                              {QStringLiteral("-w"), path, QStringLiteral("Hello, this is a test of the meeting recorder.")});
+    return made ? path : QString();
 }
 
 // The first sample above a tenth of full scale in a 16-bit mono WAV file.

@@ -17,28 +17,6 @@ namespace {
 
 constexpr double startSec = 30;
 
-// Runs an X tool and returns its output.
-QString xTool(const QString &program, const QStringList &arguments)
-{
-    QByteArray output;
-    runTool(program, arguments, &output);
-    return QString::fromUtf8(output);
-}
-
-// A visible window titled exactly `title`: the recording bar (a utility window) or not.
-std::optional<QString> shownWindow(const QString &title, bool bar)
-{
-    const QString ids = xTool(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                                          QStringLiteral("--name"), QLatin1Char('^') + title + QLatin1Char('$')});
-    for (const QString &id : ids.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        const QString type = xTool(QStringLiteral("xprop"), {QStringLiteral("-id"), id, QStringLiteral("_NET_WM_WINDOW_TYPE")});
-        if (type.contains(QLatin1String("UTILITY")) == bar) {
-            return id;
-        }
-    }
-    return std::nullopt;
-}
-
 std::optional<QString> shownBar()
 {
     return shownWindow(QStringLiteral("Murva Recorder"), true);
@@ -145,20 +123,6 @@ protected:
 };
 
 const QString recordNow = QStringLiteral("Record now");
-
-// Every phase but idle shows the bar, whatever its width, at the top centre. Which
-// names are phases is the model's business, tested there.
-TEST_F(DesktopRecorderTest, PreviewedBarPhasesShowTheBarAtTheTopCentre)
-{
-    for (const char *phase : {"asking", "recording", "saving", "saved", "failed"}) {
-        SCOPED_TRACE(phase);
-        recorder->launch({QStringLiteral("--preview-bar"), QString::fromLatin1(phase)});
-        ASSERT_TRUE(recorder->waitForLine(QStringLiteral("launched"), startSec)) << qPrintable(recorder->output());
-        const std::optional<QString> bar = waitForBar();
-        ASSERT_TRUE(bar) << qPrintable(recorder->output());
-        expectAtTopCentre(*bar);
-    }
-}
 
 // Signed in, with another program's window focused: the panel's clicks start and stop a
 // recording and open the settings; the bar shows while recording and saving, comes back

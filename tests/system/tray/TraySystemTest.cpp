@@ -17,16 +17,6 @@ namespace {
 
 constexpr double startSec = 30;
 
-// Visible windows whose title is exactly `title` (xdotool reads the X server).
-bool windowShown(const QString &title)
-{
-    QByteArray found;
-    runTool(QStringLiteral("xdotool"),
-            {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"), u'^' + title + u'$'},
-            &found);
-    return !found.trimmed().isEmpty();
-}
-
 class TraySystemTest : public testing::Test {
 protected:
     void SetUp() override
@@ -81,8 +71,8 @@ TEST_F(TraySystemTest, WithoutAPanelAWindowIsTheWayIn)
     app.launch();
     ASSERT_TRUE(waitForLog(QStringLiteral("menu bar icon hidden")));
     // Not set up (no account): welcome, never home.
-    EXPECT_TRUE(waitFor([] { return windowShown(QStringLiteral("Murva")); }, startSec));
-    EXPECT_FALSE(windowShown(QStringLiteral("Murva Recorder")));
+    EXPECT_TRUE(waitFor([] { return shownWindow(QStringLiteral("Murva")).has_value(); }, startSec));
+    EXPECT_FALSE(shownWindow(QStringLiteral("Murva Recorder")));
     {
         StatusNotifierWatcher watcher(bus.connection());
         ASSERT_TRUE(waitForMenu(watcher));
@@ -116,7 +106,7 @@ TEST_F(TraySystemTest, ASecondLaunchHandsItsRequestToTheFirstAndEnds)
         if (!test.handled.isEmpty()) {
             EXPECT_TRUE(waitForLog(test.handled));
         }
-        EXPECT_TRUE(waitFor([&] { return windowShown(test.window); }, startSec));
+        EXPECT_TRUE(waitFor([&] { return shownWindow(test.window).has_value(); }, startSec));
     }
     EXPECT_TRUE(app.running());
     EXPECT_EQ(watcher.items().size(), 1);
