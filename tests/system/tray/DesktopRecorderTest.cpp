@@ -4,6 +4,7 @@
 // a first that is quitting, and a lost X server never loses a recording. (That quitting
 // keeps a recording for the next launch is LeftoversTest's: both apps quit the same way.)
 #include "PanelBus.h"
+#include "ShownWindow.h"
 
 #include "EndToEndTest.h"
 

@@ -65,9 +65,4 @@ private:
 // The menu of the first item that registered with `watcher`: the item's "Menu" property.
 std::optional<ExportedMenu> menuOf(QDBusConnection bus, const QString &item);
 
-// What the user sees of the app, read with the X tools: an X tool's output, and a
-// visible window titled exactly `title`, the recording bar (a utility window) or not.
-QString xTool(const QString &program, const QStringList &arguments);
-std::optional<QString> shownWindow(const QString &title, bool bar = false);
-
 } // namespace murva::test

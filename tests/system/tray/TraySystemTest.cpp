@@ -1,6 +1,7 @@
 // The desktop app on the private display and a private session bus: its tray menu as a
 // panel reads it, the way in while no panel shows the icon, and a second launch.
 #include "PanelBus.h"
+#include "ShownWindow.h"
 
 #include "support/PrivateServers.h"
 #include "support/RecorderRun.h"
