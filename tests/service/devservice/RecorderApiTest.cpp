@@ -1,9 +1,7 @@
 #include "support/DevService.h"
 
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QNetworkAccessManager>
 
 #include <gtest/gtest.h>
 
@@ -60,51 +58,6 @@ TEST_F(RecorderApiTest, RefusesMalformedBegins)
                   .status,
               400);
     EXPECT_TRUE(service.meetings().isEmpty());
-}
-
-TEST_F(RecorderApiTest, InjectedRepliesReplaceTheNextCallsOnlyAndTakeNoEffect)
-{
-    service.inject("/recorder/begin", 403, R"({"ok": false, "error": "noCredits"})");
-    const HttpAnswer refused = post("/recorder/begin",
-                                    {{"title", "X"}, {"at", 1}, {"bytes", 9}, {"durationSec", 1}, {"turns", QJsonArray{}}});
-    EXPECT_EQ(refused.status, 403);
-    EXPECT_EQ(refused.json().value("error"), "noCredits");
-    EXPECT_TRUE(service.meetings().isEmpty());
-    EXPECT_FALSE(begin().isEmpty());
-
-    // Faults apply before the token check, and "*" covers a family of paths.
-    service.inject("/upload/*", 500, "not json", 2);
-    const QUrl upload = service.url("/upload/whatever");
-    EXPECT_EQ(send("PUT", upload, {{"Content-Type", "video/mp4"}}, "x").body, "not json");
-    EXPECT_EQ(send("PUT", upload, {{"Content-Type", "video/mp4"}}, "x").status, 500);
-    EXPECT_EQ(send("PUT", upload, {{"Content-Type", "video/mp4"}}, "x").status, 404);
-}
-
-// Two calls sent together: the held one is answered last, with its own reply. (That
-// requests are recorded in order is relied on by every other service test.)
-TEST_F(RecorderApiTest, ADelayHoldsTheReply)
-{
-    service.delay("/recorder/next", 2000);
-    QNetworkAccessManager network;
-    QStringList answered;
-    QByteArray nextBody;
-    QEventLoop loop;
-    for (const QString path : {"/recorder/next", "/recorder/me"}) {
-        QNetworkRequest request(service.url(path));
-        request.setRawHeader("Authorization", "Bearer " + token.toUtf8());
-        QNetworkReply *reply = network.get(request);
-        QObject::connect(reply, &QNetworkReply::finished, &loop, [&, reply, path] {
-            answered << path;
-            if (path == "/recorder/next")
-                nextBody = reply->readAll();
-            reply->deleteLater();
-            if (answered.size() == 2)
-                loop.quit();
-        });
-    }
-    loop.exec();
-    EXPECT_EQ(answered, (QStringList{"/recorder/me", "/recorder/next"}));
-    EXPECT_EQ(QJsonDocument::fromJson(nextBody).object(), (QJsonObject{{"meeting", QJsonValue::Null}}));
 }
 
 } // namespace
