@@ -41,7 +41,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWindowX = 100;
 constexpr int kWindowY = 100;
 constexpr const char *kWindowSize = "1280x720";
-// Our writer's settings (src/linux/media): x264 preset, bit rates, key frame interval.
+// Our writer's settings (src/linux/media): x264 preset, AAC coder, bit rates, key frame interval.
 constexpr const char *kPreset = "veryfast";
 constexpr int kLongSeconds = 600;
 constexpr int kRssEverySeconds = 10;
@@ -282,7 +282,7 @@ Usage recordWithFfmpeg(const fs::path &folder, int seconds)
                   "-filter_complex", "[1:a][2:a]amix=inputs=2[mixed]", "-map", "0:v", "-map", "[mixed]",
                   "-c:v", "libx264", "-preset", kPreset, "-profile:v", "high", "-pix_fmt", "yuv420p",
                   "-b:v", "1M", "-g", "60", "-bf", "0",
-                  "-c:a", "aac", "-b:a", "96k", "-ar", "48000", "-ac", "1",
+                  "-c:a", "aac", "-aac_coder", "fast", "-b:a", "96k", "-ar", "48000", "-ac", "1",
                   "-movflags", "+empty_moov+default_base_moof", "-frag_duration", "10000000",
                   "-t", std::to_string(seconds), (folder / "ffmpeg.mp4").string()},
                  (folder / "ffmpeg.txt").string());

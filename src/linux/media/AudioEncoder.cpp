@@ -5,6 +5,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
 }
 
 #include <algorithm>
@@ -27,6 +28,10 @@ std::optional<QString> AudioEncoder::open(bool globalHeader)
         av_channel_layout_default(&codec->ch_layout, 1);
         codec->bit_rate = kBitsPerSec;
         codec->time_base = kTimeBase;
+        // The default coder's search costs a tenth of the recorder's CPU during a call and a
+        // third of it on a still screen. At this bit rate the fast one loses nothing on
+        // speech (on synthetic speech its signal-to-noise ratio was even the higher one).
+        av_opt_set(codec->priv_data, "aac_coder", "fast", 0);
     };
     if (std::optional<QString> failure = openEncoder("aac", globalHeader, configure, codec_, packet_)) {
         return failure;
