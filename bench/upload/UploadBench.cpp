@@ -10,9 +10,9 @@
 
 #include "api/RecorderAPI.h"
 #include "saving/Upload.h"
-#include "support/AwaitTask.h"
 
 #include <QCoreApplication>
+#include <QCoroTask>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -161,7 +161,7 @@ BeginReply beginUpload(const RecorderAPI &api, qint64 bytes)
 {
     const BeginRequest request =
         BeginRequest::make("bench", std::chrono::system_clock::now(), std::nullopt, bytes, 60, {});
-    return test::await(api.begin(request));
+    return QCoro::waitFor(api.begin(request));
 }
 
 std::optional<Run> uploadWithUs(const RecorderAPI &api, const QString &file, qint64 bytes)
@@ -179,7 +179,7 @@ std::optional<Run> uploadWithUs(const RecorderAPI &api, const QString &file, qin
     QElapsedTimer timer;
     timer.start();
     try {
-        test::await(Upload::put(file, begun.uploadUrl, {}));
+        QCoro::waitFor(Upload::put(file, begun.uploadUrl, {}));
     } catch (SaveError error) {
         std::fprintf(stderr, "bench-upload: our upload failed: %s\n", qPrintable(rawValue(error)));
         return std::nullopt;
@@ -188,7 +188,7 @@ std::optional<Run> uploadWithUs(const RecorderAPI &api, const QString &file, qin
     sampler.stop();
     const double peakMb = std::max(statusMb("VmHWM"), sampledPeakMb);
     Run result{seconds, peakMb - baselineMb};
-    test::await(api.cancel(begun.meetingId)); // the service drops the stored copy
+    QCoro::waitFor(api.cancel(begun.meetingId)); // the service drops the stored copy
     return result;
 }
 
@@ -205,7 +205,7 @@ std::optional<Run> uploadWithCurl(const RecorderAPI &api, const QString &file, q
         return std::nullopt;
     }
     Run result{timer.nsecsElapsed() / 1e9, 0};
-    test::await(api.cancel(begun.meetingId));
+    QCoro::waitFor(api.cancel(begun.meetingId));
     return result;
 }
 
