@@ -5,8 +5,10 @@
 // showing a new slide every 20 s (most of a meeting's picture does not move). Both run under a private Xvfb and PulseAudio,
 // so nothing of the user's own session is recorded or disturbed.
 //
-//   bench-capture [--seconds N] [--long]
+//   bench-capture [--seconds N] [--rounds N] [--long]
 //
+// --rounds N records each window N times with each program, taking turns at going first,
+// and compares the sums: steadier on a machine whose speed drifts.
 // --long adds a 10-minute recording that samples the recorder's memory every 10 s, to
 // show that it does not grow. Other arguments (scripts/bench hands every benchmark its
 // own) are ignored.
@@ -69,6 +71,7 @@ void handleInterruptions()
 
 struct Options {
     int seconds = 60;
+    int rounds = 1;
     bool longRun = false;
 };
 
@@ -81,6 +84,8 @@ Options parse(int argc, char **argv)
             options.longRun = true;
         } else if (argument == "--seconds" && at + 1 < argc) {
             options.seconds = std::max(1, std::atoi(argv[++at]));
+        } else if (argument == "--rounds" && at + 1 < argc) {
+            options.rounds = std::max(1, std::atoi(argv[++at]));
         }
     }
     return options;
@@ -352,13 +357,37 @@ bool compare(const Scenario &scenario, const Options &options, const fs::path &f
     }
     std::printf("capture: %d s of %s %s window, microphone and computer sound\n", options.seconds, scenario.name,
                 kWindowSize);
-    const Usage recorder = recordWithRecorder(folder, options.seconds, std::nullopt);
-    const Usage ffmpeg = interrupted ? Usage{} : recordWithFfmpeg(folder, options.seconds);
+    // A shared machine's speed drifts within minutes. Over several rounds the two sides
+    // take turns going first, so a drift weighs on both alike; the sums are compared.
+    Usage recorder, ffmpeg;
+    bool clean = true;
+    for (int round = 0; round < options.rounds && !interrupted; ++round) {
+        const bool recorderFirst = round % 2 == 0;
+        const Usage first = recorderFirst ? recordWithRecorder(folder, options.seconds, std::nullopt)
+                                          : recordWithFfmpeg(folder, options.seconds);
+        const Usage second = interrupted     ? Usage{}
+                             : recorderFirst ? recordWithFfmpeg(folder, options.seconds)
+                                             : recordWithRecorder(folder, options.seconds, std::nullopt);
+        const Usage &ours = recorderFirst ? first : second;
+        const Usage &theirs = recorderFirst ? second : first;
+        if (options.rounds > 1) {
+            std::printf("  round %d: recorder %.2f s, ffmpeg %.2f s, ratio %.2f\n", round + 1, ours.cpuSec(),
+                        theirs.cpuSec(), theirs.cpuSec() > 0 ? ours.cpuSec() / theirs.cpuSec() : 0);
+        }
+        recorder.userSec += ours.userSec;
+        recorder.systemSec += ours.systemSec;
+        recorder.peakRssMb = std::max(recorder.peakRssMb, ours.peakRssMb);
+        ffmpeg.userSec += theirs.userSec;
+        ffmpeg.systemSec += theirs.systemSec;
+        ffmpeg.peakRssMb = std::max(ffmpeg.peakRssMb, theirs.peakRssMb);
+        clean = clean && ours.exitedCleanly && theirs.exitedCleanly;
+    }
     if (interrupted) {
         return false;
     }
-    printUsage("recorder", recorder, options.seconds);
-    printUsage("ffmpeg", ffmpeg, options.seconds);
+    recorder.exitedCleanly = ffmpeg.exitedCleanly = clean;
+    printUsage("recorder", recorder, options.seconds * options.rounds);
+    printUsage("ffmpeg", ffmpeg, options.seconds * options.rounds);
     const double ratio = ffmpeg.cpuSec() > 0 ? recorder.cpuSec() / ffmpeg.cpuSec() : 0;
     std::printf("  cpu ratio recorder/ffmpeg %.2f (goal <= %.1f): %s\n", ratio, scenario.ratioGoal,
                 ratio <= scenario.ratioGoal ? "met" : "MISSED");
