@@ -99,6 +99,15 @@ struct Usage {
     std::vector<double> rssSamplesMb; // every kRssEverySeconds while it ran
 
     double cpuSec() const { return userSec + systemSec; }
+
+    // Counts another run in: CPU adds up, the peak is the higher one, and all must be clean.
+    void add(const Usage &run)
+    {
+        userSec += run.userSec;
+        systemSec += run.systemSec;
+        peakRssMb = std::max(peakRssMb, run.peakRssMb);
+        exitedCleanly = exitedCleanly && run.exitedCleanly;
+    }
 };
 
 double rssMbOf(pid_t pid)
@@ -360,7 +369,7 @@ bool compare(const Scenario &scenario, const Options &options, const fs::path &f
     // A shared machine's speed drifts within minutes. Over several rounds the two sides
     // take turns going first, so a drift weighs on both alike; the sums are compared.
     Usage recorder, ffmpeg;
-    bool clean = true;
+    recorder.exitedCleanly = ffmpeg.exitedCleanly = true; // until a run says otherwise
     for (int round = 0; round < options.rounds && !interrupted; ++round) {
         const bool recorderFirst = round % 2 == 0;
         const Usage first = recorderFirst ? recordWithRecorder(folder, options.seconds, std::nullopt)
@@ -374,18 +383,12 @@ bool compare(const Scenario &scenario, const Options &options, const fs::path &f
             std::printf("  round %d: recorder %.2f s, ffmpeg %.2f s, ratio %.2f\n", round + 1, ours.cpuSec(),
                         theirs.cpuSec(), theirs.cpuSec() > 0 ? ours.cpuSec() / theirs.cpuSec() : 0);
         }
-        recorder.userSec += ours.userSec;
-        recorder.systemSec += ours.systemSec;
-        recorder.peakRssMb = std::max(recorder.peakRssMb, ours.peakRssMb);
-        ffmpeg.userSec += theirs.userSec;
-        ffmpeg.systemSec += theirs.systemSec;
-        ffmpeg.peakRssMb = std::max(ffmpeg.peakRssMb, theirs.peakRssMb);
-        clean = clean && ours.exitedCleanly && theirs.exitedCleanly;
+        recorder.add(ours);
+        ffmpeg.add(theirs);
     }
     if (interrupted) {
         return false;
     }
-    recorder.exitedCleanly = ffmpeg.exitedCleanly = clean;
     printUsage("recorder", recorder, options.seconds * options.rounds);
     printUsage("ffmpeg", ffmpeg, options.seconds * options.rounds);
     const double ratio = ffmpeg.cpuSec() > 0 ? recorder.cpuSec() / ffmpeg.cpuSec() : 0;
